@@ -35,3 +35,11 @@ function(talvik_test name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;TALVIK_BIN_DIR=${TALVIK_BIN_DIR}"
     TIMEOUT 300)
 endfunction()
+
+# talvik_bench(NAME SOURCES... LIBS ...): one Google Benchmark executable in build/bench/.
+function(talvik_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  target_link_libraries(${name} PRIVATE talvik_settings ${B_LIBS} benchmark::benchmark)
+endfunction()
