@@ -2,21 +2,21 @@
 
 #include "MessageBox.h"
 
+#include <initializer_list>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
-QString HtmlEncode(const QString &Text)
+namespace {
+
+// Replaces every occurrence of each character in turn; the order decides what is escaped again.
+QString ReplaceInOrder(QString text, std::initializer_list<std::pair<QChar, QStringView>> replacements)
 {
-    QString result = Text;
-    result.replace(u'&', u"&amp;"_s);
-    result.replace(u'>', u"&gt;"_s);
-    result.replace(u'<', u"&lt;"_s);
-    result.replace(u'"', u"&quot;"_s);
-    result.replace(u' ', u"&nbsp;"_s);
-    result.replace(u'\r', u"<br>"_s);
-    return result;
+    for (const auto &[from, to] : replacements)
+        text.replace(from, to.toString());
+    return text;
 }
 
-namespace {
 QString MakeLinks(const QString &Text)
 {
     static const QString scheme = u"http://"_s;
@@ -37,14 +37,16 @@ QString MakeLinks(const QString &Text)
 }
 } // namespace
 
+QString HtmlEncode(const QString &Text)
+{
+    return ReplaceInOrder(Text, {{u'&', u"&amp;"}, {u'>', u"&gt;"}, {u'<', u"&lt;"}, {u'"', u"&quot;"},
+                                 {u' ', u"&nbsp;"}, {u'\r', u"<br>"}});
+}
+
 QString TextToHtml(const QString &Text, bool MakeLink)
 {
-    QString result = Text;
-    result.replace(u'&', u"&amp;"_s);
-    result.replace(u'<', u"&lt;"_s);
-    result.replace(u'>', u"&gt;"_s);
-    result.replace(u'\r', u"&nbsp;<br>"_s);
-    result.replace(u' ', u"&nbsp;"_s);
+    const QString result = ReplaceInOrder(Text, {{u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"},
+                                                 {u'\r', u"&nbsp;<br>"}, {u' ', u"&nbsp;"}});
     return MakeLink ? MakeLinks(result) : result;
 }
 
