@@ -31,11 +31,15 @@ TQivClient::~TQivClient()
 void TQivClient::Connect()
 {
     std::shared_ptr<TcpClient> socket;
+    quint64 connection = 0;
     {
+        // A new connection number from the start: a reader still failing on the previous
+        // connection can then never close this one.
         std::lock_guard<std::mutex> locker(FSocketLock);
         if (!FIdTCPClient)
             FIdTCPClient = std::make_shared<TcpClient>();
         socket = FIdTCPClient;
+        connection = ++FConnection;
     }
     bool connected = false;
     try {
@@ -45,9 +49,7 @@ void TQivClient::Connect()
     }
     {
         std::lock_guard<std::mutex> locker(FSocketLock);
-        connected = connected && FIdTCPClient == socket;
-        if (connected)
-            ++FConnection;
+        connected = connected && FIdTCPClient == socket && FConnection == connection;
         FConnected = connected;
     }
     if (connected)
