@@ -93,7 +93,7 @@ TEST_F(FileTransferTest, TheConversationAnnouncesUserAndFileAndSendsTheWholeFile
 {
     const QByteArray content(200000, 'x');
     Upload(u"notes.txt"_s, content);
-    const auto line = [](const char *text) { return QByteArray(text) + '\r'; }; // each line ends in CR LF
+    const auto line = [](const char *text) -> QByteArray { return QByteArray(text) + '\r'; }; // each line ends in CR LF
     EXPECT_EQ(FServer.Lines, (QList<QByteArray>{
                                  line(R"({"protocol":1,"data":"{\"user\":\"lumo482\"}"})"),
                                  line(R"({"protocol":3,"data":"{\"filename\":\"notes.txt\",\"filesize\":200000}"})"),
