@@ -74,8 +74,11 @@ bool TQivClient::DisConnectIfCurrent(quint64 connection)
         std::lock_guard<std::mutex> locker(FSocketLock);
         if (connection != FConnection)
             return false; // a newer connection is open: a stale read must not close it
-        FConnected = false;
-        socket = std::move(FIdTCPClient);
+        // Closed already: the object there, if any, is a new connect's, which must be left alone.
+        if (FConnected) {
+            FConnected = false;
+            socket = std::move(FIdTCPClient);
+        }
     }
     if (socket)
         socket->Close();
