@@ -88,6 +88,8 @@ bool TQivClient::DisConnectIfCurrent(quint64 connection)
 TQivClient::TSocketRef TQivClient::CurrentSocket() const
 {
     std::lock_guard<std::mutex> locker(FSocketLock);
+    if (!FConnected)
+        return {}; // an object that is closed or still connecting is no worker's to use
     return {FIdTCPClient, FConnection};
 }
 
@@ -137,7 +139,7 @@ void TQivClient::ReceiveThreadEvent(TObject *Sender)
 {
     auto *thread = static_cast<TDataThread *>(Sender);
     const TSocketRef current = CurrentSocket();
-    if (!FConnected || !current.Socket) {
+    if (!current.Socket) {
         thread->Sleep(ClosedPollMs);
         return;
     }
