@@ -30,6 +30,8 @@ TQivClient::~TQivClient()
 
 void TQivClient::Connect()
 {
+    if (FConnected)
+        DisConnect(); // an open socket is in the workers' hands: it is never reconnected in place
     std::shared_ptr<TcpClient> socket;
     {
         std::lock_guard<std::mutex> locker(FSocketLock);
