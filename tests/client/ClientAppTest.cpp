@@ -4,6 +4,7 @@
 #include "HttpDownThreadUnit.h"
 #include "Json.h"
 #include "JsonDataUnit.h"
+#include "LoopbackListener.h"
 #include "LoopbackServer.h"
 #include "MeInfoUnit.h"
 #include "MessageBox.h"
@@ -264,15 +265,21 @@ TEST_F(ClientAppTest, AnEmptyLoginBodyRaisesNothing)
 
 TEST_F(ClientAppTest, AServerThatCannotBeReachedShowsTheBoxAndRaisesTheConnectError)
 {
-    FDir.Write(u"Config.dat"_s, "[Server]\nhost=127.0.0.1\nPort=1\n"); // nobody listens there
-    FClient.Login(u"alice"_s, u"secret"_s);
-    ASSERT_EQ(FBoxes.size(), 1u);
-    EXPECT_EQ(FBoxes[0].Text, u"无法连接到服务器，请检查网络！"_s);
-    EXPECT_EQ(FBoxes[0].Caption, u"提示"_s);
-    EXPECT_EQ(FBoxes[0].Icon, TMsgIcon::Error);
-    EXPECT_TRUE(FEvents.isEmpty()) << "the connect notification arrives after Login returned";
-    ASSERT_TRUE(WaitForEvents(1));
-    EXPECT_EQ(FEvents, QStringList{u"connect error"_s});
+    TLoopbackListener silent(0); // accepts nothing: once its queue is full, a connect waits for the time-out
+    silent.FillBacklog();
+    for (const int port : {1, int(silent.Port())}) { // refused at once; never answered
+        FDir.Write(u"Config.dat"_s, u"[Server]\nhost=127.0.0.1\nPort=%1\n"_s.arg(port).toUtf8());
+        FBoxes.clear();
+        FEvents.clear();
+        FClient.Login(u"alice"_s, u"secret"_s);
+        ASSERT_EQ(FBoxes.size(), 1u) << port;
+        EXPECT_EQ(FBoxes[0].Text, u"无法连接到服务器，请检查网络！"_s);
+        EXPECT_EQ(FBoxes[0].Caption, u"提示"_s);
+        EXPECT_EQ(FBoxes[0].Icon, TMsgIcon::Error);
+        EXPECT_TRUE(FEvents.isEmpty()) << "the connect notification arrives after Login returned";
+        ASSERT_TRUE(WaitForEvents(1));
+        EXPECT_EQ(FEvents, QStringList{u"connect error"_s});
+    }
     EXPECT_TRUE(FCommunity.Frames().empty());
 }
 

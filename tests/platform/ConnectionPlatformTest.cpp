@@ -1,5 +1,5 @@
 #include "AnsiCodePage.h"
-#include "LoopbackServer.h"
+#include "LoopbackListener.h"
 #include "MessageWindow.h"
 #include "TcpClient.h"
 
@@ -67,7 +67,7 @@ protected:
         FPeer = FServer.Accept();
         ASSERT_TRUE(FPeer);
     }
-    TLoopbackServer FServer;
+    TLoopbackListener FServer;
     TcpClient FClient;
     std::unique_ptr<TLoopbackPeer> FPeer;
 };
@@ -114,7 +114,7 @@ TEST_F(TTcpClientTest, RefusalThrows)
 {
     quint16 closedPort = 0;
     {
-        TLoopbackServer gone;
+        TLoopbackListener gone;
         closedPort = gone.Port();
     }
     EXPECT_THROW(FClient.Connect(u"127.0.0.1"_s, closedPort, 3000), ETcpError);

@@ -1,4 +1,4 @@
-#include "LoopbackServer.h"
+#include "LoopbackListener.h"
 #include "ProtocolDownUserInfoUnit.h"
 #include "ProtocolMagegeUnit.h"
 #include "uIndyClient.h"
@@ -57,7 +57,7 @@ protected:
         ASSERT_TRUE(FPeer);
     }
 
-    TLoopbackServer FServer;
+    TLoopbackListener FServer;
     std::unique_ptr<TQivClient> FClient;
     std::unique_ptr<TLoopbackPeer> FPeer;
     QStringList FTexts;
@@ -134,7 +134,7 @@ TEST_F(TConnectionTest, ConnectEventArrivesAfterConnectReturned)
 
 TEST_F(TConnectionTest, ConnectToAListenerThatNeverAnswersGivesUpAfterThreeSeconds)
 {
-    TLoopbackServer silent(0);
+    TLoopbackListener silent(0);
     silent.FillBacklog();
     FClient->SetHost(u"127.0.0.1"_s);
     FClient->SetPort(silent.Port());
@@ -154,7 +154,7 @@ TEST_F(TConnectionTest, RefusedConnectReportsFalse)
 {
     quint16 closedPort = 0;
     {
-        TLoopbackServer gone;
+        TLoopbackListener gone;
         closedPort = gone.Port();
     }
     FClient->SetHost(u"127.0.0.1"_s);
@@ -253,7 +253,7 @@ class TProtocolMagegeTest : public ::testing::Test {
 protected:
     bool Connect() { return FMagege.Connect(u"127.0.0.1"_s, FServer.Port()); }
 
-    TLoopbackServer FServer;
+    TLoopbackListener FServer;
     TProtocolMagege FMagege;
 };
 

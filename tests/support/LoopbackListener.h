@@ -1,7 +1,7 @@
 #pragma once
 
-// A loopback-only TCP peer for the connection tests: a listener on 127.0.0.1 with an ephemeral
-// port, and the accepted connections, read and written with bounded waits.
+// A loopback-only TCP listener for tests that drive the peer step by step: a listener on 127.0.0.1
+// with an ephemeral port, and the accepted connections, read and written with bounded waits.
 
 #include <QByteArray>
 
@@ -84,11 +84,11 @@ private:
     int FFd;
 };
 
-class TLoopbackServer {
+class TLoopbackListener {
 public:
     // A backlog of 0 that is never accepted from, once filled, makes the next connect hang:
     // Linux then drops the SYNs instead of refusing them.
-    explicit TLoopbackServer(int backlog = 16)
+    explicit TLoopbackListener(int backlog = 16)
     {
         FFd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
@@ -100,14 +100,14 @@ public:
         ::getsockname(FFd, reinterpret_cast<sockaddr *>(&address), &length);
         FPort = ntohs(address.sin_port);
     }
-    ~TLoopbackServer()
+    ~TLoopbackListener()
     {
         for (const int fd : FFillers)
             ::close(fd);
         ::close(FFd);
     }
-    TLoopbackServer(const TLoopbackServer &) = delete;
-    TLoopbackServer &operator=(const TLoopbackServer &) = delete;
+    TLoopbackListener(const TLoopbackListener &) = delete;
+    TLoopbackListener &operator=(const TLoopbackListener &) = delete;
 
     quint16 Port() const { return FPort; }
 
