@@ -9,6 +9,7 @@
 #include <memory>
 
 class QTimer;
+class TBaseProtocolData;
 class TMeInfo;
 class TProtocolAnswerQuestion;
 class TProtocolMagege;
@@ -93,7 +94,6 @@ public:
     TALVIK_EVENT(TNotifyEvent, ConnectErrorEvent)
     TALVIK_EVENT(TOnOutPutLogEvent, OutPutLogEvent)
 
-public:
     std::unique_ptr<TWebURL> WebURL;
     std::unique_ptr<TMeInfo> MeInfo;
     std::unique_ptr<TQuestionList> QuestionList;
@@ -101,7 +101,7 @@ public:
     std::unique_ptr<TResourcesList> ResourcesList;
 
 private:
-    void Send(const class TBaseProtocolData &request);
+    void Send(const TBaseProtocolData &request);
     void RecConnect(TObject *Sender, bool Connected);
     void RecLogin(TObject *Sender, const QString &Data);
     void RecDownUserInfo(TObject *Sender, const QString &Data);
