@@ -164,7 +164,8 @@ void TQivClient::ReceiveThreadEvent(TObject *Sender)
         std::lock_guard<std::mutex> locker(FReceiveLock);
         FReceiveDataList.push_back(std::move(item));
     }
-    PostMessage(FHandle, WM_SOCKET_RECEIVE, 0, 0);
+    if (!FReceivePosted.exchange(true))
+        PostMessage(FHandle, WM_SOCKET_RECEIVE, 0, 0);
 }
 
 void TQivClient::ClientWndProc(TMessage &Message)
@@ -189,6 +190,7 @@ void TQivClient::DispatchReceiveData()
     // The queue is locked only to take the oldest text out, never while a handler runs: a handler
     // may open a modal dialog, whose message loop then goes on draining the same queue in order,
     // and the receiver keeps reading meanwhile.
+    FReceivePosted = false; // from here on a new frame needs a 2027 of its own
     for (;;) {
         std::unique_ptr<TDataObject> item;
         {
