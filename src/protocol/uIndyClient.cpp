@@ -9,6 +9,7 @@ namespace {
 constexpr int ConnectTimeoutMs = 3000;
 constexpr int SendPauseMs = 200;
 constexpr int ClosedPollMs = 1000;
+constexpr qsizetype ReceiveKeepBytes = 64 * 1024;
 } // namespace
 
 TQivClient::TQivClient()
@@ -159,7 +160,11 @@ void TQivClient::ReceiveThreadEvent(TObject *Sender)
         return;
     }
     auto item = std::make_unique<TDataObject>(AnsiCodePage::ToUnicode(FReceiveStream));
-    FReceiveStream.clear();
+    // The memory stays for the next frame, unless an outsized frame made it large.
+    if (FReceiveStream.capacity() > ReceiveKeepBytes)
+        FReceiveStream.clear();
+    else
+        FReceiveStream.resize(0);
     {
         std::lock_guard<std::mutex> locker(FReceiveLock);
         FReceiveDataList.push_back(std::move(item));
