@@ -9,6 +9,7 @@ namespace {
 constexpr int ConnectTimeoutMs = 3000;
 constexpr int SendPauseMs = 200;
 constexpr int ClosedPollMs = 1000;
+constexpr qsizetype ReceiveKeepBytes = 64 * 1024;
 } // namespace
 
 TQivClient::TQivClient()
@@ -161,12 +162,17 @@ void TQivClient::ReceiveThreadEvent(TObject *Sender)
         return;
     }
     auto item = std::make_unique<TDataObject>(AnsiCodePage::ToUnicode(FReceiveStream));
-    FReceiveStream.clear();
+    // The memory stays for the next frame, unless an outsized frame made it large.
+    if (FReceiveStream.capacity() > ReceiveKeepBytes)
+        FReceiveStream.clear();
+    else
+        FReceiveStream.resize(0);
     {
         std::lock_guard<std::mutex> locker(FReceiveLock);
         FReceiveDataList.push_back(std::move(item));
     }
-    PostMessage(FHandle, WM_SOCKET_RECEIVE, 0, 0);
+    if (!FReceivePosted.exchange(true))
+        PostMessage(FHandle, WM_SOCKET_RECEIVE, 0, 0);
 }
 
 void TQivClient::ClientWndProc(TMessage &Message)
@@ -191,6 +197,7 @@ void TQivClient::DispatchReceiveData()
     // The queue is locked only to take the oldest text out, never while a handler runs: a handler
     // may open a modal dialog, whose message loop then goes on draining the same queue in order,
     // and the receiver keeps reading meanwhile.
+    FReceivePosted = false; // from here on a new frame needs a 2027 of its own
     for (;;) {
         std::unique_ptr<TDataObject> item;
         {

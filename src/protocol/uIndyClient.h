@@ -71,6 +71,9 @@ private:
     std::deque<std::unique_ptr<TDataObject>> FSendDataList;
     std::mutex FReceiveLock;
     std::deque<std::unique_ptr<TDataObject>> FReceiveDataList;
+    // A 2027 is on its way: the frames queued meanwhile ride on it instead of waking the
+    // user-interface thread once each.
+    std::atomic<bool> FReceivePosted{false};
     QByteArray FReceiveStream;       // receiver thread only
     quint64 FReceiveConnection = 0;  // receiver thread only: the connection FReceiveStream belongs to
 

@@ -59,6 +59,16 @@ TEST(AnsiCodePageTest, RoundTripsAndReplacesWhatItCannotRepresent)
     EXPECT_EQ(AnsiCodePage::FromUnicode(u"a😀b"_s), QByteArray("a?b"));
 }
 
+TEST(AnsiCodePageTest, FollowsAChangeOfNameAndReadsAsciiBytesAsThatCodePageDoes)
+{
+    EXPECT_EQ(AnsiCodePage::ToUnicode("ab"), u"ab"_s);
+    AnsiCodePage::SetName("UTF-16LE"); // a code page whose ASCII bytes are other characters
+    EXPECT_EQ(AnsiCodePage::ToUnicode("ab"), QString(QChar(0x6261)));
+    EXPECT_EQ(AnsiCodePage::FromUnicode(u"a"_s), QByteArray("a\0", 2));
+    AnsiCodePage::SetName({});
+    EXPECT_EQ(AnsiCodePage::ToUnicode("ab"), u"ab"_s);
+}
+
 class TTcpClientTest : public ::testing::Test {
 protected:
     void Open()

@@ -87,6 +87,16 @@ TEST(JsonReadTest, TextThatIsNotJsonFails)
     }
 }
 
+TEST(JsonReadTest, TextNestedDeeperThanTheLimitIsRefused)
+{
+    const auto nested = [](int depth) -> QString { return QString(depth, u'[') + u"\"[{\""_s + QString(depth, u']'); };
+    TJsonObject out;
+    EXPECT_TRUE(TJsonObject::TryParse(nested(512), out)); // brackets inside a string do not count
+    EXPECT_EQ(out.ToText(), nested(512));
+    EXPECT_FALSE(TJsonObject::TryParse(nested(513), out));
+    EXPECT_FALSE(TJsonObject::TryParse(nested(100000), out));
+}
+
 TEST(JsonReadTest, LookupsOnANonObjectFindNothing)
 {
     const TJsonObject array = TJsonObject::Parse(u"[1,2]"_s);

@@ -96,6 +96,20 @@ INSTANTIATE_TEST_SUITE_P(
         TFramingCase{"BytesAboveAsciiReadInTheAnsiCodePage", {QByteArray("\xD6\xD0\xCE\xC4\0", 5)}, {u"中文"_s}}),
     [](const auto &info) { return std::string(info.param.Name); });
 
+TEST_F(TConnectionTest, BurstOfFramesArrivesWholeAndInOrder)
+{
+    Open();
+    QByteArray burst;
+    QStringList expected;
+    for (int i = 0; i < 5000; ++i) {
+        burst += Frame(QByteArray::number(i));
+        expected.append(QString::number(i));
+    }
+    FPeer->Send(burst);
+    EXPECT_TRUE(PumpUntil([&] { return FTexts.size() >= expected.size(); }));
+    EXPECT_EQ(FTexts, expected);
+}
+
 TEST_F(TConnectionTest, SendDataWritesUtf8AndOneZeroByte)
 {
     Open();

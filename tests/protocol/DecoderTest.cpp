@@ -44,7 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
                     u"a\r\nb\tc"_s},
         TUnpackCase{"NotJson", u"not json"_s, false, 0, QString()},
         TUnpackCase{"Empty", QString(), false, 0, QString()},
-        TUnpackCase{"Truncated", uR"({"protocol":10001,"data":"x")"_s, false, 0, QString()}),
+        TUnpackCase{"Truncated", uR"({"protocol":10001,"data":"x")"_s, false, 0, QString()},
+        TUnpackCase{"NestedTooDeeply", uR"({"protocol":10002,"data":)"_s + QString(100000, u'[') + QString(100000, u']') + u'}',
+                    false, 0, QString()}),
     [](const auto &info) { return std::string(info.param.Name); });
 
 TEST(EnvelopeTest, WhatPackWritesUnpackReadsBack)

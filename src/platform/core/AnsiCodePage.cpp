@@ -32,20 +32,60 @@ bool AnsiCodePage::IsAvailable()
     return QStringEncoder(Name().constData()).isValid();
 }
 
-// A converter is cheap to make (well under a microsecond), and a fresh one per call keeps every
-// thread free of shared converter state.
+namespace {
+template <typename Converter>
+struct TCachedConverter {
+    QByteArray Name;
+    Converter Value;
+    bool KeepsAscii = false; // bytes 0x00-0x7F read as the same characters
+};
+
+bool KeepsAscii(QStringEncoder &) { return false; }
+
+bool KeepsAscii(QStringDecoder &decoder)
+{
+    QByteArray ascii(128, Qt::Uninitialized);
+    for (int i = 0; i < 128; ++i)
+        ascii[i] = char(i);
+    return decoder(ascii) == QString::fromLatin1(ascii);
+}
+
+bool IsAscii(const QByteArray &bytes)
+{
+    unsigned char any = 0;
+    for (const char byte : bytes)
+        any |= static_cast<unsigned char>(byte);
+    return any < 0x80;
+}
+
+// Opening a converter looks its code page up by name, which costs more than converting a
+// typical message; so each thread keeps its own (no converter state is shared between threads)
+// and reopens it only when the name changes.
+template <typename Converter>
+TCachedConverter<Converter> &ThreadConverter()
+{
+    thread_local TCachedConverter<Converter> cached;
+    const QByteArray wanted = AnsiCodePage::Name();
+    if (wanted != cached.Name || !cached.Value.isValid()) {
+        cached.Value = Converter(wanted.constData());
+        cached.Name = wanted;
+        cached.KeepsAscii = cached.Value.isValid() && KeepsAscii(cached.Value);
+    }
+    cached.Value.resetState(); // nothing left over from an earlier text
+    return cached;
+}
+} // namespace
+
 QByteArray AnsiCodePage::FromUnicode(const QString &text)
 {
-    QStringEncoder encoder(Name().constData());
-    if (!encoder.isValid())
-        return text.toLatin1();
-    return encoder(text);
+    auto &encoder = ThreadConverter<QStringEncoder>();
+    return encoder.Value.isValid() ? QByteArray(encoder.Value(text)) : text.toLatin1();
 }
 
 QString AnsiCodePage::ToUnicode(const QByteArray &bytes)
 {
-    QStringDecoder decoder(Name().constData());
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    return decoder(bytes);
+    auto &decoder = ThreadConverter<QStringDecoder>();
+    if (!decoder.Value.isValid() || (decoder.KeepsAscii && IsAscii(bytes)))
+        return QString::fromLatin1(bytes); // for ASCII the same characters, far cheaper
+    return decoder.Value(bytes);
 }

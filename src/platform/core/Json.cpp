@@ -24,14 +24,18 @@ QString FromUtf8(const std::string &text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// Deeper texts are refused: the writer, which serialises a nested value read as a string,
+// recurses once per level, and the messages of the system nest only a few levels.
+constexpr int MaxDepth = 512;
+
 // A peer built like us sends control characters raw inside strings; the strict parser wants them
-// escaped, so they are escaped before parsing.
-std::string EscapeRawControls(const std::string &text)
+// escaped, so they are escaped before parsing. Returns false for a text nested too deeply.
+bool EscapeRawControls(const std::string &text, std::string &out)
 {
-    std::string out;
     out.reserve(text.size());
     bool inString = false;
     bool escaped = false;
+    int depth = 0;
     for (const char ch : text) {
         const auto byte = static_cast<unsigned char>(ch);
         if (inString) {
@@ -50,10 +54,14 @@ std::string EscapeRawControls(const std::string &text)
             }
         } else if (ch == '"') {
             inString = true;
+        } else if ((ch == '[' || ch == '{') && ++depth > MaxDepth) {
+            return false;
+        } else if (ch == ']' || ch == '}') {
+            --depth;
         }
         out += ch;
     }
-    return out;
+    return true;
 }
 
 void WriteString(const std::string &text, std::string &out)
@@ -140,7 +148,10 @@ TJsonObject TJsonObject::Parse(const QString &text)
 
 bool TJsonObject::TryParse(const QString &text, TJsonObject &out)
 {
-    json parsed = json::parse(EscapeRawControls(Utf8(text)), nullptr, false);
+    std::string escaped;
+    if (!EscapeRawControls(Utf8(text), escaped))
+        return false;
+    json parsed = json::parse(escaped, nullptr, false);
     if (parsed.is_discarded())
         return false;
     auto value = std::make_unique<TValue>();
