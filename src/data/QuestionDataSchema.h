@@ -10,10 +10,17 @@
 
 // The layout of the question database file: the server publishes it, the client reads it and adds
 // the questions the server announces. Every listing orders by date, newest first, then by
-// identifier, so the indexes below serve the whole listing, filter and order alike.
+// identifier, so the indexes below serve the whole listing, filter and order alike. The title
+// search uses an FTS5 trigram index over F_Title that triggers keep in step with the table; the
+// client checks for it, so a file with the two tables alone still lists and searches correctly.
 namespace QuestionDataSchema {
 
-inline QStringList Statements()
+inline QString TitleIndexTable()
+{
+    return QStringLiteral("T_LocalQuestionTitle");
+}
+
+inline QStringList TableStatements()
 {
     return {
         QStringLiteral("CREATE TABLE IF NOT EXISTS T_QuestionType ("
@@ -21,21 +28,59 @@ inline QStringList Statements()
         QStringLiteral("CREATE TABLE IF NOT EXISTS T_LocalQuestion ("
                        "F_Id INTEGER PRIMARY KEY AUTOINCREMENT, F_Title TEXT, F_TypeId INTEGER, F_URL TEXT, "
                        "F_User TEXT, F_Date TEXT, F_IsPost INTEGER, F_QuestionID INTEGER)"),
+    };
+}
+
+inline QStringList IndexStatements()
+{
+    return {
         QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LocalQuestion_Date ON T_LocalQuestion(F_Date DESC, F_Id DESC)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LocalQuestion_User ON T_LocalQuestion(F_User, F_Date DESC, F_Id DESC)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LocalQuestion_Type ON T_LocalQuestion(F_TypeId, F_Date DESC, F_Id DESC)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS IX_QuestionType_Name ON T_QuestionType(F_QTypeName)"),
+        QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS T_LocalQuestionTitle USING fts5("
+                       "F_Title, content='T_LocalQuestion', content_rowid='F_Id', tokenize='trigram')"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS TR_LocalQuestion_TitleInsert AFTER INSERT ON T_LocalQuestion BEGIN "
+                       "INSERT INTO T_LocalQuestionTitle(rowid, F_Title) VALUES (new.F_Id, new.F_Title); END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS TR_LocalQuestion_TitleDelete AFTER DELETE ON T_LocalQuestion BEGIN "
+                       "INSERT INTO T_LocalQuestionTitle(T_LocalQuestionTitle, rowid, F_Title) "
+                       "VALUES ('delete', old.F_Id, old.F_Title); END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS TR_LocalQuestion_TitleUpdate AFTER UPDATE OF F_Title ON T_LocalQuestion BEGIN "
+                       "INSERT INTO T_LocalQuestionTitle(T_LocalQuestionTitle, rowid, F_Title) "
+                       "VALUES ('delete', old.F_Id, old.F_Title); "
+                       "INSERT INTO T_LocalQuestionTitle(rowid, F_Title) VALUES (new.F_Id, new.F_Title); END"),
     };
 }
 
-// Creates whatever of the layout is missing; throws std::runtime_error when a statement fails.
+inline QStringList Statements()
+{
+    return TableStatements() + IndexStatements();
+}
+
+inline void Exec(QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        throw std::runtime_error(query.lastError().text().toStdString());
+}
+
+inline bool HasTable(QSqlDatabase &db, const QString &name)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    query.addBindValue(name);
+    return query.exec() && query.next();
+}
+
+// Creates whatever of the layout is missing; a title index created here is filled from the rows
+// already in the table. Throws std::runtime_error when a statement fails.
 inline void Create(QSqlDatabase &db)
 {
-    for (const QString &statement : Statements()) {
-        QSqlQuery query(db);
-        if (!query.exec(statement))
-            throw std::runtime_error(query.lastError().text().toStdString());
-    }
+    const bool titleIndexExisted = HasTable(db, TitleIndexTable());
+    for (const QString &statement : Statements())
+        Exec(db, statement);
+    if (!titleIndexExisted)
+        Exec(db, QStringLiteral("INSERT INTO T_LocalQuestionTitle(T_LocalQuestionTitle) VALUES ('rebuild')"));
 }
 
 } // namespace QuestionDataSchema

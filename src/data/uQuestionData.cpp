@@ -1,0 +1,286 @@
+#include "uQuestionData.h"
+
+#include "DataLink.h"
+#include "LogUnit.h"
+#include "ProgramDir.h"
+#include "ProtocolPostQuestionUnit.h"
+#include "QuestionDataSchema.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <atomic>
+#include <stdexcept>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+namespace Sql = QuestionDataStatements;
+
+TQuestionData *QuestionData = nullptr;
+
+namespace {
+
+// Pending messages are processed between rows only this often: processing them after every row
+// repaints a shown list once per row.
+constexpr qint64 MessageIntervalMs = 16;
+
+[[noreturn]] void Fail(const QSqlError &error)
+{
+    throw std::runtime_error(error.text().toStdString());
+}
+
+// Runs one operation; a failure is logged under the label and reported as false.
+template <typename Body>
+bool Guarded(const QString &label, Body &&body)
+{
+    try {
+        body();
+        return true;
+    } catch (const std::exception &error) {
+        WriteLog(label, QString::fromUtf8(error.what()));
+    } catch (...) {
+        WriteLog(label, u"unknown failure"_s);
+    }
+    return false;
+}
+
+} // namespace
+
+// The connection of one operation: opened when it starts, closed when it ends, also on failure.
+// Queries must be declared after the session, so that they are gone before the connection is.
+class TQuestionData::TSession {
+public:
+    explicit TSession(TQuestionData &owner) : FOwner(owner), FDb(owner.GetConnectAdo()) {}
+    ~TSession()
+    {
+        FDb = QSqlDatabase();
+        FOwner.CloseConnectAdo();
+    }
+
+    QSqlQuery Run(const TStatement &statement)
+    {
+        QSqlQuery query(FDb);
+        query.setForwardOnly(true);
+        if (!query.prepare(statement.Text))
+            Fail(query.lastError());
+        for (auto it = statement.Values.cbegin(); it != statement.Values.cend(); ++it)
+            query.bindValue(it.key(), it.value());
+        if (!query.exec())
+            Fail(query.lastError());
+        return query;
+    }
+
+    bool HasTable(const QString &name) { return QuestionDataSchema::HasTable(FDb, name); }
+
+private:
+    TQuestionData &FOwner;
+    QSqlDatabase FDb;
+};
+
+namespace {
+
+// next() ends a result both at its end and on a failure; only the error tells them apart.
+void CheckEnd(const QSqlQuery &query)
+{
+    if (query.lastError().isValid())
+        Fail(query.lastError());
+}
+
+} // namespace
+
+TQuestionData::TQuestionData()
+{
+    static std::atomic<int> instances{0};
+    FAdoCon = u"TQuestionData."_s + QString::number(++instances);
+}
+
+TQuestionData::~TQuestionData()
+{
+    CloseConnectAdo();
+}
+
+QSqlDatabase TQuestionData::GetConnectAdo()
+{
+    try {
+        QSqlDatabase db = DataLink::Open(ProgramDir::Path() + u"QuestionData.udl"_s, FAdoCon);
+        // Reads through the mapping instead of a read call per page; unmapped when the file closes.
+        QSqlQuery(db).exec(u"PRAGMA mmap_size = 1073741824"_s);
+        return db;
+    } catch (const std::exception &error) {
+        WriteLog(u"TQuestionData.GetConnectAdo"_s, QString::fromUtf8(error.what()));
+        CloseConnectAdo();
+        throw;
+    }
+}
+
+void TQuestionData::CloseConnectAdo()
+{
+    DataLink::Close(FAdoCon);
+}
+
+int TQuestionData::GetPageCount() const
+{
+    return FDataCount / Sql::PageSize + (FDataCount % Sql::PageSize != 0 ? 1 : 0);
+}
+
+QVariant TQuestionData::ReadValue(const TStatement &Statement)
+{
+    TSession session(*this);
+    QSqlQuery query = session.Run(Statement);
+    if (query.next())
+        return query.value(0);
+    CheckEnd(query);
+    return {};
+}
+
+int TQuestionData::GetNowDataCount(const TStatement &Statement)
+{
+    int count = 0;
+    Guarded(u"TQuestionData.GetNowDataCount"_s, [&] { count = ReadValue(Statement).toInt(); });
+    return count;
+}
+
+void TQuestionData::ProcessMessages(bool Always)
+{
+    if (!Always && FLastMessages.isValid() && FLastMessages.elapsed() < MessageIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    FLastMessages.start();
+}
+
+void TQuestionData::ViewData(int Listing, const TStatement &Statement, bool SetSearchCount,
+                             const TStatement *WithTitleIndex)
+{
+    Raise(FOnViewBegin, this);
+    ProcessMessages(true);
+    if (Listing == FListing) {
+        // Rows are read first and the file closed, so that no handler and no message processed in
+        // between runs while the file is open.
+        std::vector<std::unique_ptr<TQuestionDataItem>> rows;
+        Guarded(u"TQuestionData.ShowData"_s, [&] {
+            TSession session(*this);
+            const bool indexed = WithTitleIndex && session.HasTable(QuestionDataSchema::TitleIndexTable());
+            QSqlQuery query = session.Run(indexed ? *WithTitleIndex : Statement);
+            while (query.next()) {
+                auto item = std::make_unique<TQuestionDataItem>();
+                item->Title = query.value(Sql::ColTitle).toString();
+                item->User = query.value(Sql::ColUser).toString();
+                item->QTypeId = query.value(Sql::ColTypeId).toInt();
+                item->URL = query.value(Sql::ColURL).toString();
+                item->Date = query.value(Sql::ColDate).toString();
+                item->QTypeName = query.value(Sql::ColTypeName).toString();
+                item->QuestionID = query.value(Sql::ColQuestionID).toInt();
+                rows.push_back(std::move(item));
+            }
+            CheckEnd(query);
+        });
+        if (SetSearchCount)
+            FSearchDataCount = int(rows.size());
+        for (auto &row : rows) {
+            ProcessMessages(false);
+            if (Listing != FListing)
+                break;
+            Raise(FOnAddDataItem, this, std::move(row));
+        }
+    }
+    Raise(FOnViewEnd, this);
+}
+
+void TQuestionData::ShowPage(int Listing, Sql::TFilter Filter, const QVariantMap &Values, int APageIndex)
+{
+    FDataCount = GetNowDataCount({Sql::Count(Filter), Values});
+    QVariantMap pageValues = Values;
+    pageValues.insert(u":skip"_s, Sql::Skip(APageIndex));
+    ViewData(Listing, {Sql::Page(Filter), pageValues}, false);
+}
+
+void TQuestionData::ShowData(int APageIndex)
+{
+    ShowPage(++FListing, Sql::TFilter::All, {}, APageIndex);
+}
+
+void TQuestionData::ShowMyQuestion(const QString &AUserName, int APageIndex)
+{
+    ShowPage(++FListing, Sql::TFilter::User, {{u":user"_s, AUserName}}, APageIndex);
+}
+
+void TQuestionData::ShowTypeQuestion(const QString &ATypeName, int APageIndex)
+{
+    const int listing = ++FListing;
+    const int typeId = QTypeNameToId(ATypeName);
+    if (typeId == 0) {
+        FDataCount = GetNowDataCount({Sql::Count(Sql::TFilter::Type), {{u":typeId"_s, 0}}});
+        return;
+    }
+    ShowPage(listing, Sql::TFilter::Type, {{u":typeId"_s, typeId}, {u":typeName"_s, ATypeName}}, APageIndex);
+}
+
+void TQuestionData::FindData(const QString &AKeyWord)
+{
+    const int listing = ++FListing;
+    const QString pattern = Sql::TitlePattern(AKeyWord);
+    const TStatement scan{Sql::FindByScan(), {{u":pattern"_s, pattern}}};
+    const TStatement indexed{Sql::FindByTitleIndex(),
+                             {{u":phrase"_s, Sql::TitlePhrase(AKeyWord)}, {u":pattern"_s, pattern}}};
+    ViewData(listing, scan, true, Sql::TitleIndexServes(AKeyWord) ? &indexed : nullptr);
+}
+
+void TQuestionData::LoadQType()
+{
+    std::vector<std::pair<int, QString>> types;
+    Guarded(u"TQuestionData.LoadQType"_s, [&] {
+        TSession session(*this);
+        QSqlQuery query = session.Run({Sql::LoadTypes(), {}});
+        while (FOnAddQTypeList && query.next())
+            types.emplace_back(query.value(0).toInt(), query.value(1).toString());
+        CheckEnd(query);
+    });
+    for (const auto &[id, name] : types)
+        Raise(FOnAddQTypeList, this, id, name);
+}
+
+QString TQuestionData::QTypeIdToName(int QTypeId)
+{
+    QString name = u"未知分类"_s;
+    Guarded(u"TQuestionData.QTypeIdToName"_s,
+            [&] { name = ReadValue({Sql::TypeIdToName(), {{u":id"_s, QTypeId}}}).toString(); });
+    return name;
+}
+
+int TQuestionData::QTypeNameToId(const QString &QTypeName)
+{
+    int id = 0;
+    Guarded(u"TQuestionData.QTypeNameToId"_s,
+            [&] { id = ReadValue({Sql::TypeNameToId(), {{u":name"_s, QTypeName}}}).toInt(); });
+    return id;
+}
+
+bool TQuestionData::AddQuestion(const TProtocolPostQuestion &AProtocolPostQuestion, int &QUestionID, bool IsRecId)
+{
+    const TProtocolPostQuestion &q = AProtocolPostQuestion;
+    const bool added = Guarded(u"TQuestionData.AddQuestion"_s, [&] {
+        TSession session(*this);
+        const QSqlQuery query = session.Run({Sql::Insert(),
+                                             {{u":a"_s, q.Title()},
+                                              {u":b"_s, q.Classification()},
+                                              {u":c"_s, q.URL()},
+                                              {u":d"_s, q.NickName()},
+                                              {u":e"_s, q.Date()},
+                                              {u":f"_s, 1},
+                                              {u":g"_s, q.QuestionID()}}});
+        QUestionID = IsRecId ? query.lastInsertId().toInt() : 0;
+    });
+    if (!added)
+        QUestionID = -1;
+    return added;
+}
+
+bool TQuestionData::UpdateQuestionState(int ALocalID, int AQuestionID, const QString &URL)
+{
+    return Guarded(u"TQuestionData.UpdateQuestionState"_s, [&] {
+        TSession session(*this);
+        session.Run({Sql::UpdateState(), {{u":url"_s, URL}, {u":questionId"_s, AQuestionID}, {u":localId"_s, ALocalID}}});
+    });
+}
