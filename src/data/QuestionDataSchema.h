@@ -20,6 +20,19 @@ inline QString TitleIndexTable()
     return QStringLiteral("T_LocalQuestionTitle");
 }
 
+// The twelve reference classifications, identifiers 54 to 65 in this order: what a new file's
+// T_QuestionType holds.
+inline QStringList ReferenceTypes()
+{
+    return {
+        QStringLiteral("语言基础(pascal)"), QStringLiteral("函数使用"),       QStringLiteral("VCL控件开发/使用"),
+        QStringLiteral("图形图像处理"),     QStringLiteral("多媒体/音频视频"), QStringLiteral("数据库相关"),
+        QStringLiteral("多线程编程"),       QStringLiteral("网络通讯"),       QStringLiteral("Windows API相关"),
+        QStringLiteral("程序算法"),         QStringLiteral("打印与报表技术"),  QStringLiteral("其他"),
+    };
+}
+constexpr int FirstReferenceTypeId = 54;
+
 inline QStringList TableStatements()
 {
     return {
