@@ -10,14 +10,22 @@
 
 // The layout of the question database file: the server publishes it, the client reads it and adds
 // the questions the server announces. Every listing orders by date, newest first, then by
-// identifier, so the indexes below serve the whole listing, filter and order alike. The title
-// search uses an FTS5 trigram index over F_Title that triggers keep in step with the table; the
-// client checks for it, so a file with the two tables alone still lists and searches correctly.
+// identifier, so the indexes below serve the whole listing, filter and order alike. Two more
+// structures are kept in step with T_LocalQuestion by triggers: an FTS5 trigram index over F_Title
+// for the title search, and the row counts of the listings (all rows "*", one member's
+// "u" || quote(F_User), one classification's "t" || quote(F_TypeId)), so that a count reads one row
+// instead of a whole index. The client checks for each, so a file with the two tables alone still
+// lists and searches correctly.
 namespace QuestionDataSchema {
 
 inline QString TitleIndexTable()
 {
     return QStringLiteral("T_LocalQuestionTitle");
+}
+
+inline QString CountTable()
+{
+    return QStringLiteral("T_LocalQuestionCount");
 }
 
 // The twelve reference classifications, identifiers 54 to 65 in this order: what a new file's
@@ -62,6 +70,22 @@ inline QStringList IndexStatements()
                        "INSERT INTO T_LocalQuestionTitle(T_LocalQuestionTitle, rowid, F_Title) "
                        "VALUES ('delete', old.F_Id, old.F_Title); "
                        "INSERT INTO T_LocalQuestionTitle(rowid, F_Title) VALUES (new.F_Id, new.F_Title); END"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS T_LocalQuestionCount ("
+                       "F_Key TEXT PRIMARY KEY, F_Count INTEGER NOT NULL) WITHOUT ROWID"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS TR_LocalQuestion_CountInsert AFTER INSERT ON T_LocalQuestion BEGIN "
+                       "INSERT INTO T_LocalQuestionCount(F_Key, F_Count) "
+                       "VALUES ('*', 1), ('u' || quote(new.F_User), 1), ('t' || quote(new.F_TypeId), 1) "
+                       "ON CONFLICT(F_Key) DO UPDATE SET F_Count = F_Count + 1; END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS TR_LocalQuestion_CountDelete AFTER DELETE ON T_LocalQuestion BEGIN "
+                       "UPDATE T_LocalQuestionCount SET F_Count = F_Count - 1 "
+                       "WHERE F_Key IN ('*', 'u' || quote(old.F_User), 't' || quote(old.F_TypeId)); END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS TR_LocalQuestion_CountUpdate AFTER UPDATE OF F_User, F_TypeId "
+                       "ON T_LocalQuestion BEGIN "
+                       "UPDATE T_LocalQuestionCount SET F_Count = F_Count - 1 "
+                       "WHERE F_Key IN ('u' || quote(old.F_User), 't' || quote(old.F_TypeId)); "
+                       "INSERT INTO T_LocalQuestionCount(F_Key, F_Count) "
+                       "VALUES ('u' || quote(new.F_User), 1), ('t' || quote(new.F_TypeId), 1) "
+                       "ON CONFLICT(F_Key) DO UPDATE SET F_Count = F_Count + 1; END"),
     };
 }
 
@@ -85,15 +109,21 @@ inline bool HasTable(QSqlDatabase &db, const QString &name)
     return query.exec() && query.next();
 }
 
-// Creates whatever of the layout is missing; a title index created here is filled from the rows
-// already in the table. Throws std::runtime_error when a statement fails.
+// Creates whatever of the layout is missing; a title index or count table created here is filled
+// from the rows already in the table. Throws std::runtime_error when a statement fails.
 inline void Create(QSqlDatabase &db)
 {
     const bool titleIndexExisted = HasTable(db, TitleIndexTable());
+    const bool countsExisted = HasTable(db, CountTable());
     for (const QString &statement : Statements())
         Exec(db, statement);
     if (!titleIndexExisted)
         Exec(db, QStringLiteral("INSERT INTO T_LocalQuestionTitle(T_LocalQuestionTitle) VALUES ('rebuild')"));
+    if (!countsExisted)
+        Exec(db, QStringLiteral("INSERT INTO T_LocalQuestionCount(F_Key, F_Count) "
+                                "SELECT '*', count(*) FROM T_LocalQuestion "
+                                "UNION ALL SELECT 'u' || quote(F_User), count(*) FROM T_LocalQuestion GROUP BY F_User "
+                                "UNION ALL SELECT 't' || quote(F_TypeId), count(*) FROM T_LocalQuestion GROUP BY F_TypeId"));
 }
 
 } // namespace QuestionDataSchema

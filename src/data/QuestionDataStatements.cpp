@@ -35,6 +35,16 @@ QString Count(TFilter filter)
     return u"SELECT count(*) AS NowDataCount FROM T_LocalQuestion"_s + Where(filter);
 }
 
+QString CountFromTable(TFilter filter)
+{
+    QString key = u"'*'"_s;
+    if (filter == TFilter::User)
+        key = u"'u' || quote(:user)"_s;
+    else if (filter == TFilter::Type)
+        key = u"'t' || quote(:typeId)"_s;
+    return u"SELECT ifnull((SELECT F_Count FROM T_LocalQuestionCount WHERE F_Key = "_s + key + u"), 0) AS NowDataCount"_s;
+}
+
 // The rows to skip are found in the covering index alone; only the page's own rows are read.
 QString Page(TFilter filter)
 {

@@ -16,6 +16,7 @@ enum class TFilter { All, User, Type };
 enum TColumn { ColTitle, ColUser, ColTypeId, ColURL, ColDate, ColQuestionID, ColTypeName };
 
 QString Count(TFilter filter);               // one column NowDataCount
+QString CountFromTable(TFilter filter);      // the same from the count table
 QString Page(TFilter filter);                // ":skip" rows left out; the Type page names its rows ":typeName"
 qint64 Skip(int pageIndex);                  // rows before the page; page numbers start at 1
 

@@ -61,18 +61,18 @@ public:
 
     QSqlQuery Run(const TStatement &statement)
     {
+        const bool fast = !statement.FastTable.isEmpty() && QuestionDataSchema::HasTable(FDb, statement.FastTable);
+        const QVariantMap &values = fast ? statement.FastValues : statement.Values;
         QSqlQuery query(FDb);
         query.setForwardOnly(true);
-        if (!query.prepare(statement.Text))
+        if (!query.prepare(fast ? statement.FastText : statement.Text))
             Fail(query.lastError());
-        for (auto it = statement.Values.cbegin(); it != statement.Values.cend(); ++it)
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
             query.bindValue(it.key(), it.value());
         if (!query.exec())
             Fail(query.lastError());
         return query;
     }
-
-    bool HasTable(const QString &name) { return QuestionDataSchema::HasTable(FDb, name); }
 
 private:
     TQuestionData &FOwner;
@@ -135,10 +135,12 @@ QVariant TQuestionData::ReadValue(const TStatement &Statement)
     return {};
 }
 
-int TQuestionData::GetNowDataCount(const TStatement &Statement)
+int TQuestionData::GetNowDataCount(Sql::TFilter Filter, const QVariantMap &Values)
 {
+    const TStatement statement{Sql::Count(Filter), Values, QuestionDataSchema::CountTable(),
+                               Sql::CountFromTable(Filter), Values};
     int count = 0;
-    Guarded(u"TQuestionData.GetNowDataCount"_s, [&] { count = ReadValue(Statement).toInt(); });
+    Guarded(u"TQuestionData.GetNowDataCount"_s, [&] { count = ReadValue(statement).toInt(); });
     return count;
 }
 
@@ -150,8 +152,7 @@ void TQuestionData::ProcessMessages(bool Always)
     FLastMessages.start();
 }
 
-void TQuestionData::ViewData(int Listing, const TStatement &Statement, bool SetSearchCount,
-                             const TStatement *WithTitleIndex)
+void TQuestionData::ViewData(int Listing, const TStatement &Statement, bool SetSearchCount)
 {
     Raise(FOnViewBegin, this);
     ProcessMessages(true);
@@ -161,8 +162,7 @@ void TQuestionData::ViewData(int Listing, const TStatement &Statement, bool SetS
         std::vector<std::unique_ptr<TQuestionDataItem>> rows;
         Guarded(u"TQuestionData.ShowData"_s, [&] {
             TSession session(*this);
-            const bool indexed = WithTitleIndex && session.HasTable(QuestionDataSchema::TitleIndexTable());
-            QSqlQuery query = session.Run(indexed ? *WithTitleIndex : Statement);
+            QSqlQuery query = session.Run(Statement);
             while (query.next()) {
                 auto item = std::make_unique<TQuestionDataItem>();
                 item->Title = query.value(Sql::ColTitle).toString();
@@ -188,43 +188,49 @@ void TQuestionData::ViewData(int Listing, const TStatement &Statement, bool SetS
     Raise(FOnViewEnd, this);
 }
 
-void TQuestionData::ShowPage(int Listing, Sql::TFilter Filter, const QVariantMap &Values, int APageIndex)
+void TQuestionData::ShowPage(int Listing, Sql::TFilter Filter, const QVariantMap &FilterValues,
+                             QVariantMap PageValues, int APageIndex)
 {
-    FDataCount = GetNowDataCount({Sql::Count(Filter), Values});
-    QVariantMap pageValues = Values;
-    pageValues.insert(u":skip"_s, Sql::Skip(APageIndex));
-    ViewData(Listing, {Sql::Page(Filter), pageValues}, false);
+    FDataCount = GetNowDataCount(Filter, FilterValues);
+    PageValues.insert(FilterValues);
+    PageValues.insert(u":skip"_s, Sql::Skip(APageIndex));
+    ViewData(Listing, {Sql::Page(Filter), PageValues}, false);
 }
 
 void TQuestionData::ShowData(int APageIndex)
 {
-    ShowPage(++FListing, Sql::TFilter::All, {}, APageIndex);
+    ShowPage(++FListing, Sql::TFilter::All, {}, {}, APageIndex);
 }
 
 void TQuestionData::ShowMyQuestion(const QString &AUserName, int APageIndex)
 {
-    ShowPage(++FListing, Sql::TFilter::User, {{u":user"_s, AUserName}}, APageIndex);
+    ShowPage(++FListing, Sql::TFilter::User, {{u":user"_s, AUserName}}, {}, APageIndex);
 }
 
 void TQuestionData::ShowTypeQuestion(const QString &ATypeName, int APageIndex)
 {
     const int listing = ++FListing;
     const int typeId = QTypeNameToId(ATypeName);
+    const QVariantMap filter{{u":typeId"_s, typeId}};
     if (typeId == 0) {
-        FDataCount = GetNowDataCount({Sql::Count(Sql::TFilter::Type), {{u":typeId"_s, 0}}});
+        FDataCount = GetNowDataCount(Sql::TFilter::Type, filter);
         return;
     }
-    ShowPage(listing, Sql::TFilter::Type, {{u":typeId"_s, typeId}, {u":typeName"_s, ATypeName}}, APageIndex);
+    ShowPage(listing, Sql::TFilter::Type, filter, {{u":typeName"_s, ATypeName}}, APageIndex);
 }
 
 void TQuestionData::FindData(const QString &AKeyWord)
 {
     const int listing = ++FListing;
-    const QString pattern = Sql::TitlePattern(AKeyWord);
-    const TStatement scan{Sql::FindByScan(), {{u":pattern"_s, pattern}}};
-    const TStatement indexed{Sql::FindByTitleIndex(),
-                             {{u":phrase"_s, Sql::TitlePhrase(AKeyWord)}, {u":pattern"_s, pattern}}};
-    ViewData(listing, scan, true, Sql::TitleIndexServes(AKeyWord) ? &indexed : nullptr);
+    const QVariantMap scan{{u":pattern"_s, Sql::TitlePattern(AKeyWord)}};
+    TStatement statement{Sql::FindByScan(), scan};
+    if (Sql::TitleIndexServes(AKeyWord)) {
+        statement.FastTable = QuestionDataSchema::TitleIndexTable();
+        statement.FastText = Sql::FindByTitleIndex();
+        statement.FastValues = scan;
+        statement.FastValues.insert(u":phrase"_s, Sql::TitlePhrase(AKeyWord));
+    }
+    ViewData(listing, statement, true);
 }
 
 void TQuestionData::LoadQType()

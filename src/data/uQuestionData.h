@@ -68,19 +68,23 @@ public:
 
 private:
     class TSession;
+    // A statement, and a faster one that runs instead on a file that carries the table it reads.
     struct TStatement {
         QString Text;
         QVariantMap Values;
+        QString FastTable = {};
+        QString FastText = {};
+        QVariantMap FastValues = {};
     };
 
     QSqlDatabase GetConnectAdo();
     void CloseConnectAdo();
     int GetPageCount() const;
-    int GetNowDataCount(const TStatement &Statement);
+    int GetNowDataCount(QuestionDataStatements::TFilter Filter, const QVariantMap &Values);
     QVariant ReadValue(const TStatement &Statement); // first column of the first row, null without one
-    void ShowPage(int Listing, QuestionDataStatements::TFilter Filter, const QVariantMap &Values, int APageIndex);
-    void ViewData(int Listing, const TStatement &Statement, bool SetSearchCount,
-                  const TStatement *WithTitleIndex = nullptr);
+    void ShowPage(int Listing, QuestionDataStatements::TFilter Filter, const QVariantMap &FilterValues,
+                  QVariantMap PageValues, int APageIndex);
+    void ViewData(int Listing, const TStatement &Statement, bool SetSearchCount);
     void ProcessMessages(bool Always);
 
     QString FAdoCon; // the connection's name; QtSql holds it only while an operation runs

@@ -250,6 +250,33 @@ TEST_P(QuestionDataLayoutTest, TitleSearchFindsExactlyTheTitlesContainingTheKeyw
     EXPECT_TRUE(Fixture.LogLabels().isEmpty());
 }
 
+// Whoever changes the table, the counts and the title search follow.
+TEST_P(QuestionDataLayoutTest, CountsAndSearchFollowDeletesAndUpdates)
+{
+    Fixture.Build(GetParam(), Questions(10));
+    Fixture.Exec(u"DELETE FROM T_LocalQuestion WHERE F_Id <= 2"_s);
+    Fixture.Exec(u"UPDATE T_LocalQuestion SET F_User = 'B', F_TypeId = 55, F_Title = 'renamed' WHERE F_Id = 3"_s);
+
+    const std::vector<std::pair<std::function<void()>, int>> counts = {
+        {[&] { Data.ShowData(1); }, 8},
+        {[&] { Data.ShowMyQuestion(u"会员"_s, 1); }, 7},
+        {[&] { Data.ShowMyQuestion(u"B"_s, 1); }, 1},
+        {[&] { Data.ShowTypeQuestion(TQuestionDataFixture::TypeName(54), 1); }, 7},
+        {[&] { Data.ShowTypeQuestion(TQuestionDataFixture::TypeName(55), 1); }, 1},
+    };
+    for (const auto &[listing, count] : counts) {
+        Recorder.Clear();
+        listing();
+        EXPECT_EQ(Data.DataCount(), count);
+        EXPECT_EQ(Recorder.Rows.size(), size_t(count));
+    }
+    const std::vector<std::pair<QString, int>> searches = {{u"renamed"_s, 1}, {u"问题 2"_s, 0}, {u"问题 1"_s, 0}, {u"问题 4"_s, 1}};
+    for (const auto &[keyword, count] : searches) {
+        Data.FindData(keyword);
+        EXPECT_EQ(Data.SearchDataCount(), count) << keyword.toStdString();
+    }
+}
+
 // Emptying the title index shows which searches go through it: those of three characters or more.
 TEST_F(QuestionDataTest, TitleSearchUsesTheTitleIndexForKeywordsOfThreeCharacters)
 {
@@ -289,6 +316,10 @@ TEST_P(QuestionDataLayoutTest, AddedQuestionIsListedAndFound)
     EXPECT_EQ(row.User, u"提问者"_s);
     EXPECT_EQ(row.QuestionID, 777);
 
+    Data.ShowMyQuestion(u"提问者"_s, 1);
+    EXPECT_EQ(Data.DataCount(), 2);
+    Data.ShowTypeQuestion(TQuestionDataFixture::TypeName(60), 1);
+    EXPECT_EQ(Data.DataCount(), 2);
     Recorder.Clear();
     Data.FindData(u"O'Neil 100%"_s);
     EXPECT_EQ(Data.SearchDataCount(), 2);
