@@ -82,7 +82,7 @@ public:
     {
         if (sqlite3_open_v2(dir.DataFile.toUtf8().constData(), &FDb, flags, nullptr) != SQLITE_OK)
             throw std::runtime_error(sqlite3_errmsg(FDb));
-        Run(u"PRAGMA mmap_size = 1073741824"_s, {});
+        Run(u"PRAGMA temp_store = MEMORY"_s, {});
     }
     ~TFloor() { sqlite3_close(FDb); }
 
