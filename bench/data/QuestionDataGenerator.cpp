@@ -1,6 +1,7 @@
 #include "QuestionDataGenerator.h"
 
 #include "QuestionDataSchema.h"
+#include "QuestionDataStatements.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -47,35 +48,24 @@ QString Title(std::mt19937 &random, int i)
 
 void Fill(QSqlDatabase &db, const TOptions &options)
 {
-    for (const QString &statement : QuestionDataSchema::TableStatements())
-        QuestionDataSchema::Exec(db, statement);
+    QuestionDataSchema::CreateTables(db);
     db.transaction();
-    QSqlQuery type(db);
-    Check(type.prepare(u"INSERT INTO T_QuestionType(F_QTypeID, F_QTypeName) VALUES (?, ?)"_s), type);
-    const QStringList types = QuestionDataSchema::ReferenceTypes();
-    for (int i = 0; i < types.size(); ++i) {
-        type.addBindValue(QuestionDataSchema::FirstReferenceTypeId + i);
-        type.addBindValue(types[i]);
-        Check(type.exec(), type);
-    }
-
     QSqlQuery insert(db);
-    Check(insert.prepare(u"INSERT INTO T_LocalQuestion(F_Title, F_TypeId, F_URL, F_User, F_Date, F_IsPost, F_QuestionID) "
-                         "VALUES (?, ?, ?, ?, ?, 1, ?)"_s),
-          insert);
+    Check(insert.prepare(QuestionDataStatements::Insert()), insert);
     std::mt19937 random(20240601);
-    std::uniform_int_distribution<int> typeOf(0, int(types.size()) - 1);
+    std::uniform_int_distribution<int> typeOf(0, int(QuestionDataSchema::ReferenceTypes().size()) - 1);
     std::uniform_int_distribution<int> authorOf(1, options.Authors);
     const qint64 first = QDateTime(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
     std::uniform_int_distribution<qint64> secondOf(0, 15LL * 365 * 24 * 3600);
     for (int i = 0; i < options.Questions; ++i) {
-        insert.addBindValue(Title(random, i));
-        insert.addBindValue(QuestionDataSchema::FirstReferenceTypeId + typeOf(random));
-        insert.addBindValue(u"q%1.html"_s.arg(i + 1));
-        insert.addBindValue(AuthorName(authorOf(random)));
-        insert.addBindValue(QDateTime::fromSecsSinceEpoch(first + secondOf(random), Qt::UTC)
-                                .toString(u"yyyy-MM-dd hh:mm:ss"_s));
-        insert.addBindValue(i + 1);
+        insert.bindValue(u":a"_s, Title(random, i));
+        insert.bindValue(u":b"_s, QuestionDataSchema::FirstReferenceTypeId + typeOf(random));
+        insert.bindValue(u":c"_s, u"q%1.html"_s.arg(i + 1));
+        insert.bindValue(u":d"_s, AuthorName(authorOf(random)));
+        insert.bindValue(u":e"_s, QDateTime::fromSecsSinceEpoch(first + secondOf(random), Qt::UTC)
+                                       .toString(u"yyyy-MM-dd hh:mm:ss"_s));
+        insert.bindValue(u":f"_s, 1);
+        insert.bindValue(u":g"_s, i + 1);
         Check(insert.exec(), insert);
     }
     db.commit();

@@ -109,6 +109,29 @@ inline bool HasTable(QSqlDatabase &db, const QString &name)
     return query.exec() && query.next();
 }
 
+// Adds the reference classifications that T_QuestionType lacks.
+inline void AddReferenceTypes(QSqlDatabase &db)
+{
+    const QStringList types = ReferenceTypes();
+    QSqlQuery insert(db);
+    bool ok = insert.prepare(QStringLiteral("INSERT OR IGNORE INTO T_QuestionType(F_QTypeID, F_QTypeName) VALUES (?, ?)"));
+    for (int i = 0; ok && i < types.size(); ++i) {
+        insert.addBindValue(FirstReferenceTypeId + i);
+        insert.addBindValue(types.at(i));
+        ok = insert.exec();
+    }
+    if (!ok)
+        throw std::runtime_error(insert.lastError().text().toStdString());
+}
+
+// The two tables, with the reference classifications: a file every listing reads correctly.
+inline void CreateTables(QSqlDatabase &db)
+{
+    for (const QString &statement : TableStatements())
+        Exec(db, statement);
+    AddReferenceTypes(db);
+}
+
 // Creates whatever of the layout is missing; a title index or count table created here is filled
 // from the rows already in the table. Throws std::runtime_error when a statement fails.
 inline void Create(QSqlDatabase &db)

@@ -3,6 +3,7 @@
 #include "LogUnit.h"
 #include "ProgramDir.h"
 #include "QuestionDataSchema.h"
+#include "QuestionDataStatements.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,30 +27,19 @@ void Check(bool ok, const QSqlQuery &query)
 
 void Fill(QSqlDatabase &db, TFixtureLayout layout, const std::vector<TFixtureQuestion> &questions)
 {
-    for (const QString &statement : QuestionDataSchema::TableStatements())
-        QuestionDataSchema::Exec(db, statement);
+    QuestionDataSchema::CreateTables(db);
     db.transaction();
-    QSqlQuery type(db);
-    Check(type.prepare(u"INSERT INTO T_QuestionType(F_QTypeID, F_QTypeName) VALUES (?, ?)"_s), type);
-    const QStringList types = QuestionDataSchema::ReferenceTypes();
-    for (int i = 0; i < types.size(); ++i) {
-        type.addBindValue(QuestionDataSchema::FirstReferenceTypeId + i);
-        type.addBindValue(types.at(i));
-        Check(type.exec(), type);
-    }
     QSqlQuery insert(db);
-    Check(insert.prepare(u"INSERT INTO T_LocalQuestion(F_Title, F_TypeId, F_URL, F_User, F_Date, F_IsPost, F_QuestionID) "
-                         "VALUES (?, ?, ?, ?, ?, 1, ?)"_s),
-          insert);
+    Check(insert.prepare(QuestionDataStatements::Insert()), insert);
     for (const TFixtureQuestion &q : questions) {
-        for (const QVariant &value : {QVariant(q.Title), QVariant(q.TypeId), QVariant(q.URL), QVariant(q.User),
-                                      QVariant(q.Date), QVariant(q.QuestionID)})
-            insert.addBindValue(value);
+        const QVariantList values = {q.Title, q.TypeId, q.URL, q.User, q.Date, 1, q.QuestionID};
+        for (int i = 0; i < values.size(); ++i)
+            insert.bindValue(u':' + QChar(u'a' + i), values[i]);
         Check(insert.exec(), insert);
     }
     db.commit();
     if (layout == TFixtureLayout::Published)
-        QuestionDataSchema::Create(db); // the title index filled from the rows already there
+        QuestionDataSchema::Create(db); // the title index and counts filled from the rows already there
 }
 
 // Runs the body on the file under a connection of its own, gone again afterwards.
