@@ -153,6 +153,26 @@ void TQuestionData::ProcessMessages(bool Always)
     FLastMessages.start();
 }
 
+std::vector<std::unique_ptr<TQuestionDataItem>> TQuestionData::ReadRows(const TStatement &Statement)
+{
+    std::vector<std::unique_ptr<TQuestionDataItem>> rows;
+    TSession session(*this);
+    QSqlQuery query = session.Run(Statement);
+    while (query.next()) {
+        auto item = std::make_unique<TQuestionDataItem>();
+        item->Title = query.value(Sql::ColTitle).toString();
+        item->User = query.value(Sql::ColUser).toString();
+        item->QTypeId = query.value(Sql::ColTypeId).toInt();
+        item->URL = query.value(Sql::ColURL).toString();
+        item->Date = query.value(Sql::ColDate).toString();
+        item->QTypeName = query.value(Sql::ColTypeName).toString();
+        item->QuestionID = query.value(Sql::ColQuestionID).toInt();
+        rows.push_back(std::move(item));
+    }
+    CheckEnd(query);
+    return rows;
+}
+
 void TQuestionData::ViewData(int Listing, const TStatement &Statement, bool SetSearchCount)
 {
     Raise(FOnViewBegin, this);
@@ -161,28 +181,13 @@ void TQuestionData::ViewData(int Listing, const TStatement &Statement, bool SetS
         // Rows are read first and the file closed, so that no handler and no message processed in
         // between runs while the file is open.
         std::vector<std::unique_ptr<TQuestionDataItem>> rows;
-        Guarded(u"TQuestionData.ShowData"_s, [&] {
-            TSession session(*this);
-            QSqlQuery query = session.Run(Statement);
-            while (query.next()) {
-                auto item = std::make_unique<TQuestionDataItem>();
-                item->Title = query.value(Sql::ColTitle).toString();
-                item->User = query.value(Sql::ColUser).toString();
-                item->QTypeId = query.value(Sql::ColTypeId).toInt();
-                item->URL = query.value(Sql::ColURL).toString();
-                item->Date = query.value(Sql::ColDate).toString();
-                item->QTypeName = query.value(Sql::ColTypeName).toString();
-                item->QuestionID = query.value(Sql::ColQuestionID).toInt();
-                rows.push_back(std::move(item));
-            }
-            CheckEnd(query);
-        });
+        Guarded(u"TQuestionData.ShowData"_s, [&] { rows = ReadRows(Statement); });
         if (SetSearchCount)
             FSearchDataCount = int(rows.size());
         for (auto &row : rows) {
             ProcessMessages(false);
             if (Listing != FListing)
-                break;
+                break; // a newer listing has taken over
             Raise(FOnAddDataItem, this, std::move(row));
         }
     }

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QSqlDatabase;
 class TProtocolPostQuestion;
@@ -84,6 +85,7 @@ private:
     QVariant ReadValue(const TStatement &Statement); // first column of the first row, null without one
     void ShowPage(int Listing, QuestionDataStatements::TFilter Filter, const QVariantMap &FilterValues,
                   QVariantMap PageValues, int APageIndex);
+    std::vector<std::unique_ptr<TQuestionDataItem>> ReadRows(const TStatement &Statement);
     void ViewData(int Listing, const TStatement &Statement, bool SetSearchCount);
     void ProcessMessages(bool Always);
 
