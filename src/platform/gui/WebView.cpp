@@ -83,7 +83,12 @@ void WebDocument::SetBodyStyle(const QString &Name, const QString &Value) const
 void WebDocument::AppendBodyHtml(const QString &Html, TScriptFailure Failed) const
 {
     RunScript(uR"((function (h) {
-        try { document.body.insertAdjacentHTML('beforeend', h); return ''; }
+        try {
+            var d = document.createElement('div');
+            d.innerHTML = h;
+            document.body.appendChild(d);
+            return '';
+        }
         catch (e) { return String(e && e.message || e); }
     })()"_s % JsString(Html) % u")"_s,
               [failed = std::move(Failed)](const QVariant &result) {

@@ -34,7 +34,9 @@ public:
     // The body's `scroll` attribute ("yes", "no", "auto"): "no" also switches the scroll bars off.
     void SetBodyScroll(const QString &Value) const;
     void SetBodyStyle(const QString &Name, const QString &Value) const;
-    // Appends below the body's content; a document without a body reports why.
+    // Appends below the body's content, as a block of its own so that inline text cannot run on
+    // beside what is there and unclosed tags cannot swallow what comes later; a document without a
+    // body reports why.
     void AppendBodyHtml(const QString &Html, TScriptFailure Failed) const;
 
 private:
