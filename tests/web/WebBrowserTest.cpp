@@ -2,7 +2,9 @@
 #include "uWebBrowserEmbed.h"
 
 #include <QDir>
+#include <QApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -114,6 +116,64 @@ TEST_P(CrossDomainPolicy, ALocalPageLoadsRemoteContentOnlyWhenCrossDomainDataIsA
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, CrossDomainPolicy, testing::Values(Opt::Allow, Opt::Disallow));
+
+// Counts the engine's context menus instead of letting it show them.
+class MenuCountingBrowser : public TWebBrowserEmbed {
+public:
+    HRESULT ShowContextMenu(DWORD, const QPoint *, IUnknown *, IDispatch *) override
+    {
+        ++Menus;
+        return S_OK;
+    }
+    int Menus = 0;
+};
+
+// What the main window does for three of its panels: right-button messages meant for the browser
+// are swallowed.
+class RightButtonFilter : public QObject {
+public:
+    explicit RightButtonFilter(const WebView &Browser) : FBrowser(Browser) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const bool rightButton = (event->type() == QEvent::MouseButtonPress
+                                  || event->type() == QEvent::MouseButtonRelease
+                                  || event->type() == QEvent::MouseButtonDblClick)
+                                 && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+        return rightButton && FBrowser.ContainsTarget(watched);
+    }
+
+private:
+    const WebView &FBrowser;
+};
+
+TEST(WebBrowserEmbed, SwallowingRightButtonsMeantForTheBrowserKeepsItsContextMenuAway)
+{
+    Server().Page("/menu", "<html><body style='height: 100%'>right-click here</body></html>");
+    MenuCountingBrowser browser;
+    browser.resize(400, 300);
+    browser.show();
+    int completed = 0;
+    browser.SetOnDocumentComplete([&](TObject *, const QString &) { ++completed; });
+    browser.Navigate(Server().Url("/menu"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return completed > 0; }, PageTimeoutMs));
+    QWidget *target = browser.childAt(200, 150);
+    ASSERT_NE(target, nullptr);
+    const auto rightClick = [&] {
+        QTest::mouseClick(target, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+    };
+
+    rightClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser.Menus == 1; }, PageTimeoutMs));
+
+    RightButtonFilter filter(browser);
+    qApp->installEventFilter(&filter);
+    rightClick();
+    QTest::qWait(500); // time for a menu request to come back, were there one
+    qApp->removeEventFilter(&filter);
+    EXPECT_EQ(browser.Menus, 1);
+}
 
 TEST(WebBrowserEmbed, GivesItselfThePolicyOfScriptsFormsActiveXCrossDomainDataAndNoJava)
 {

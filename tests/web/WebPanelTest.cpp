@@ -79,6 +79,24 @@ TEST_F(Panel, ShowsCaptionAndGaugeUntilThePageCompletesAndAgainAfterEveryNavigat
     EXPECT_TRUE(BrowserCoversPanel());
 }
 
+TEST_F(Panel, ANavigateThatReplacesAPendingOneStaysLoadingUntilItsOwnPageCompletes)
+{
+    Server().HeldPage("/held-replaced", "<html><body>replaced</body></html>");
+    Server().HeldPage("/held-replacing", "<html><body>replacing</body></html>");
+    FPanel.Navigate(Server().Url("/held-replaced"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Server().Requests("/held-replaced") > 0; }, PageTimeoutMs));
+    FPanel.Navigate(Server().Url("/held-replacing"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Server().Requests("/held-replacing") > 0; }, PageTimeoutMs));
+    QTest::qWait(300); // the engine reports the end of the replaced load meanwhile
+    EXPECT_TRUE(CaptionAndGaugeShow());
+    Server().Release("/held-replaced");
+    QTest::qWait(300);
+    EXPECT_TRUE(CaptionAndGaugeShow());
+    Server().Release("/held-replacing");
+    ASSERT_TRUE(WaitShown());
+    EXPECT_EQ(EvalUntil(Document(), u"document.body.innerText"_s, u"replacing"_s), QVariant(u"replacing"_s));
+}
+
 TEST_F(Panel, RefreshWebReloadsWithoutReturningToLoading)
 {
     Server().Page("/refresh", "<html><body>page</body></html>");
