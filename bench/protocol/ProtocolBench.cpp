@@ -2,7 +2,7 @@
 // and Md5OfFile beside `openssl md5` on the same file.
 
 #include "JsonDataUnit.h"
-#include "LoopbackServer.h"
+#include "LoopbackListener.h"
 #include "ProtocolPostQuestionUnit.h"
 #include "md5.h"
 #include "uIndyClient.h"
@@ -84,7 +84,7 @@ void SetBytes(benchmark::State &state)
 
 void BM_ReceiveFramesQivClient(benchmark::State &state)
 {
-    TLoopbackServer server;
+    TLoopbackListener server;
     for (auto _ : state) {
         TQivClient client;
         int received = 0;
@@ -111,7 +111,7 @@ BENCHMARK(BM_ReceiveFramesQivClient)->Unit(benchmark::kMillisecond)->UseRealTime
 
 void BM_ReceiveFramesPlainRecv(benchmark::State &state)
 {
-    TLoopbackServer server;
+    TLoopbackListener server;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

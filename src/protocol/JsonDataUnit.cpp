@@ -145,6 +145,8 @@ bool ParseQuestionRecord(const QString &AText, TProtocolPostQuestion *ARecord)
     if (!ARecord || Trim(AText).isEmpty())
         return false;
     const TJsonObject body = TJsonObject::Parse(AText);
+    if (!body.IsObject())
+        throw EJsonError("a question record is not a record"); // nothing to store
     ARecord->SetTitle(body.GetStr(u"title"_s));
     ARecord->SetClassification(int(body.GetInt(u"classification"_s)));
     ARecord->SetURL(body.GetStr(u"url"_s));

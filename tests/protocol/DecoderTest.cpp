@@ -221,6 +221,8 @@ TEST(DecoderTest, QuestionRecord)
     EXPECT_FALSE(ParseQuestionRecord(u"  "_s, &record));
     EXPECT_FALSE(record.IsPost());
     EXPECT_THROW(ParseQuestionRecord(u"x"_s, &record), EJsonError);
+    EXPECT_THROW(ParseQuestionRecord(u"5"_s, &record), EJsonError) << "JSON that is no record stores nothing";
+    EXPECT_FALSE(record.IsPost());
     EXPECT_TRUE(ParseQuestionRecord(
         uR"({"title":"T","classification":"4","url":"http:\/\/q\/12","nickname":"n","questionid":12,"date":"2024-05-06"})"_s, &record));
     EXPECT_EQ(record.Title(), u"T"_s);
