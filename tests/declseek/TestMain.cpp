@@ -1,25 +1,16 @@
+// The mains the shared QCoreApplication one cannot serve: a widget host, and a host with no
+// application object at all (DECLSEEK_TEST_NO_APPLICATION).
 #include <gtest/gtest.h>
 
-#ifdef DECLSEEK_TEST_NO_APPLICATION
-int main(int argc, char **argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-#elif defined(DECLSEEK_TEST_WIDGETS)
+#ifndef DECLSEEK_TEST_NO_APPLICATION
 #include <QApplication>
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-#else
-#include <QCoreApplication>
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
 #endif
+
+int main(int argc, char **argv)
+{
+#ifndef DECLSEEK_TEST_NO_APPLICATION
+    QApplication app(argc, argv);
+#endif
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
