@@ -88,9 +88,14 @@ DataLink::TInfo DataLink::Read(const QString &linkFileName)
 
 QSqlDatabase DataLink::Open(const QString &linkFileName, const QString &connectionName, bool createIfMissing)
 {
-    const TInfo info = Read(linkFileName);
-    if (!createIfMissing && !QFileInfo(info.DataSource).isFile())
-        Fail(u"database file not found: "_s + info.DataSource);
+    return OpenFile(Read(linkFileName).DataSource, connectionName, createIfMissing);
+}
+
+QSqlDatabase DataLink::OpenFile(const QString &databaseFileName, const QString &connectionName,
+                                bool createIfMissing)
+{
+    if (!createIfMissing && !QFileInfo(databaseFileName).isFile())
+        Fail(u"database file not found: "_s + databaseFileName);
 
     QSqlDatabase db = QSqlDatabase::contains(connectionName) ? QSqlDatabase::database(connectionName, false)
                                                              : QSqlDatabase::addDatabase(u"QSQLITE"_s, connectionName);
@@ -98,9 +103,9 @@ QSqlDatabase DataLink::Open(const QString &linkFileName, const QString &connecti
         Fail(u"the SQLite driver is not available"_s);
     if (db.isOpen())
         db.close();
-    db.setDatabaseName(info.DataSource);
+    db.setDatabaseName(databaseFileName);
     if (!db.open())
-        Fail(u"cannot open "_s + info.DataSource + u": "_s + db.lastError().text());
+        Fail(u"cannot open "_s + databaseFileName + u": "_s + db.lastError().text());
     return db;
 }
 

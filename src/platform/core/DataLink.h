@@ -27,5 +27,8 @@ public:
     // does not exist is an error unless createIfMissing is set. Throws EDataLinkError.
     static QSqlDatabase Open(const QString &linkFileName, const QString &connectionName,
                              bool createIfMissing = false);
+    // The same for a database file named directly (absolute or relative to the working directory).
+    static QSqlDatabase OpenFile(const QString &databaseFileName, const QString &connectionName,
+                                 bool createIfMissing = false);
     static void Close(const QString &connectionName); // after every query on it is gone
 };
