@@ -53,13 +53,13 @@ void Fill(QSqlDatabase &db, const TOptions &options)
     QSqlQuery insert(db);
     Check(insert.prepare(QuestionDataStatements::Insert()), insert);
     std::mt19937 random(20240601);
-    std::uniform_int_distribution<int> typeOf(0, int(QuestionDataSchema::ReferenceTypes().size()) - 1);
+    std::uniform_int_distribution<int> typeOf(0, int(ReferenceClassifications.size()) - 1);
     std::uniform_int_distribution<int> authorOf(1, options.Authors);
     const qint64 first = QDateTime(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
     std::uniform_int_distribution<qint64> secondOf(0, 15LL * 365 * 24 * 3600);
     for (int i = 0; i < options.Questions; ++i) {
         insert.bindValue(u":a"_s, Title(random, i));
-        insert.bindValue(u":b"_s, QuestionDataSchema::FirstReferenceTypeId + typeOf(random));
+        insert.bindValue(u":b"_s, ReferenceClassifications[size_t(typeOf(random))].Id);
         insert.bindValue(u":c"_s, u"q%1.html"_s.arg(i + 1));
         insert.bindValue(u":d"_s, AuthorName(authorOf(random)));
         insert.bindValue(u":e"_s, QDateTime::fromSecsSinceEpoch(first + secondOf(random), Qt::UTC)

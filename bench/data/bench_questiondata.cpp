@@ -27,8 +27,8 @@ namespace Gen = QuestionDataGenerator;
 namespace {
 
 const QString Author = Gen::AuthorName(42);
-const QString TypeName = QuestionDataSchema::ReferenceTypes().at(3);
-constexpr int TypeId = QuestionDataSchema::FirstReferenceTypeId + 3;
+constexpr int TypeId = ReferenceClassifications[3].Id;
+const QString TypeName = QString::fromUtf16(ReferenceClassifications[3].Name);
 
 // A program directory whose link file names one database file.
 struct TProgramDir {

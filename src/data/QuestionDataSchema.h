@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReferenceClassifications.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -30,16 +32,6 @@ inline QString CountTable()
 
 // The twelve reference classifications, identifiers 54 to 65 in this order: what a new file's
 // T_QuestionType holds.
-inline QStringList ReferenceTypes()
-{
-    return {
-        QStringLiteral("语言基础(pascal)"), QStringLiteral("函数使用"),       QStringLiteral("VCL控件开发/使用"),
-        QStringLiteral("图形图像处理"),     QStringLiteral("多媒体/音频视频"), QStringLiteral("数据库相关"),
-        QStringLiteral("多线程编程"),       QStringLiteral("网络通讯"),       QStringLiteral("Windows API相关"),
-        QStringLiteral("程序算法"),         QStringLiteral("打印与报表技术"),  QStringLiteral("其他"),
-    };
-}
-constexpr int FirstReferenceTypeId = 54;
 
 inline QStringList TableStatements()
 {
@@ -112,12 +104,11 @@ inline bool HasTable(QSqlDatabase &db, const QString &name)
 // Adds the reference classifications that T_QuestionType lacks.
 inline void AddReferenceTypes(QSqlDatabase &db)
 {
-    const QStringList types = ReferenceTypes();
     QSqlQuery insert(db);
     bool ok = insert.prepare(QStringLiteral("INSERT OR IGNORE INTO T_QuestionType(F_QTypeID, F_QTypeName) VALUES (?, ?)"));
-    for (int i = 0; ok && i < types.size(); ++i) {
-        insert.addBindValue(FirstReferenceTypeId + i);
-        insert.addBindValue(types.at(i));
+    for (auto it = ReferenceClassifications.begin(); ok && it != ReferenceClassifications.end(); ++it) {
+        insert.addBindValue(it->Id);
+        insert.addBindValue(QString::fromUtf16(it->Name));
         ok = insert.exec();
     }
     if (!ok)

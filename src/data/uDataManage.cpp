@@ -8,21 +8,6 @@ using namespace Qt::StringLiterals;
 TSetupConfig *Config = nullptr;
 TCollectURLDataManage *CollectURLStore = nullptr;
 
-const std::array<TReferenceClassification, 12> ReferenceClassifications = {{
-    {54, u"语言基础(pascal)"},
-    {56, u"VCL控件开发/使用"},
-    {57, u"图形图像处理"},
-    {58, u"多媒体/音频视频"},
-    {59, u"数据库相关"},
-    {60, u"多线程编程"},
-    {61, u"网络通讯"},
-    {63, u"程序算法"},
-    {55, u"函数使用"},
-    {62, u"Windows API相关"},
-    {64, u"打印与报表技术"},
-    {65, u"其他"},
-}};
-
 int TDataManage::ReadIntValue(const QString &Section, const QString &Ident) const
 {
     return IniFile(FFileName).ReadInteger(Section, Ident, 0);

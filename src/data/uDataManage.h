@@ -1,11 +1,11 @@
 #pragma once
 
 #include "ContentItemUnit.h"
+#include "ReferenceClassifications.h"
 #include "TObject.h"
 
 #include <QString>
 
-#include <array>
 #include <memory>
 
 // Reads values from one INI file. Each read opens the file, reads one thing and lets it go again,
@@ -49,14 +49,6 @@ public:
 private:
     QString FDataFileName;
 };
-
-struct TReferenceClassification {
-    int Id;
-    const char16_t *Name;
-};
-
-// The community's twelve classifications, in their customary order.
-extern const std::array<TReferenceClassification, 12> ReferenceClassifications;
 
 extern TSetupConfig *Config;
 extern TCollectURLDataManage *CollectURLStore;

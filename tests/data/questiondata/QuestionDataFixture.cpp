@@ -75,7 +75,7 @@ TQuestionDataFixture::~TQuestionDataFixture()
 
 QString TQuestionDataFixture::TypeName(int typeId)
 {
-    return QuestionDataSchema::ReferenceTypes().value(typeId - QuestionDataSchema::FirstReferenceTypeId);
+    return ReferenceClassificationName(typeId);
 }
 
 void TQuestionDataFixture::Build(TFixtureLayout layout, const std::vector<TFixtureQuestion> &questions) const
