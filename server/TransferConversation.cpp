@@ -34,6 +34,8 @@ QString TTransferConversation::SafeName(const QString &name)
             || ch == u'|')
             ch = u'_';
     }
+    if (safe == u"."_s || safe == u".."_s)
+        return {};
     if (safe.startsWith(u'.'))
         safe.prepend(u'_');
     return safe.left(200);
