@@ -276,10 +276,18 @@ QList<TQuestion> TStore::Questions(bool recommendedOnly, int limit)
     return ReadAll<TQuestion>(q, ReadQuestion);
 }
 
-QList<TQuestion> TStore::AllQuestions()
+QList<TQuestion> TStore::QuestionIndex()
 {
-    QSqlQuery q = Run(u"SELECT "_s + QuestionColumns + u"ORDER BY q.id"_s);
-    return ReadAll<TQuestion>(q, ReadQuestion);
+    QSqlQuery q = Run(u"SELECT id, type_id, title, nickname, created FROM questions ORDER BY id"_s);
+    return ReadAll<TQuestion>(q, [](const QSqlQuery &r) {
+        TQuestion question;
+        question.Id = r.value(0).toLongLong();
+        question.TypeId = r.value(1).toInt();
+        question.Title = r.value(2).toString();
+        question.NickName = r.value(3).toString();
+        question.Date = r.value(4).toString();
+        return question;
+    });
 }
 
 int TStore::QuestionCount()

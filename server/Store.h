@@ -132,7 +132,7 @@ public:
     qint64 AddQuestion(TQuestion &question); // fills Id and Date
     std::optional<TQuestion> Question(qint64 id);
     QList<TQuestion> Questions(bool recommendedOnly, int limit);
-    QList<TQuestion> AllQuestions(); // oldest first
+    QList<TQuestion> QuestionIndex(); // oldest first; no contents, no answer counts
     int QuestionCount();
     bool SetRecommended(qint64 id, bool recommended);
 

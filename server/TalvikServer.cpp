@@ -76,7 +76,7 @@ void TTalvikServer::OpenOnIoThread()
         TPublishSource source;
         RunOnStore([&](TStore &store) {
             source.Types = store.QuestionTypes();
-            source.Questions = store.AllQuestions();
+            source.Questions = store.QuestionIndex();
         });
         return source;
     });

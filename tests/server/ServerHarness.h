@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <vector>
@@ -47,6 +49,18 @@ private:
     QProcess FProcess;
     quint16 FMessagePort = 0;
     quint16 FHttpPort = 0;
+};
+
+// A test suite whose tests share one server seeded with the demo community.
+class TSeededServerSuite : public testing::Test {
+protected:
+    static void SetUpTestSuite() { Server = new TServerProcess(); }
+    static void TearDownTestSuite()
+    {
+        delete Server;
+        Server = nullptr;
+    }
+    static inline TServerProcess *Server = nullptr;
 };
 
 // One member's client: the client's own protocol manager, with every reply recorded by code.

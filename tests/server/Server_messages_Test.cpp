@@ -75,17 +75,7 @@ bool EventuallyPublished(const TServerProcess &server, const QString &title)
     return false;
 }
 
-class MessageTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { Server = new TServerProcess(); }
-    static void TearDownTestSuite()
-    {
-        delete Server;
-        Server = nullptr;
-    }
-    static TServerProcess *Server;
-};
-TServerProcess *MessageTest::Server = nullptr;
+using MessageTest = TSeededServerSuite;
 
 TEST_F(MessageTest, LoginAnnouncesThePublishedDatabaseAndItsDigest)
 {

@@ -18,17 +18,7 @@ TFields Registration(const QString &user, const QString &nick, const QString &pa
             {u"password2"_s, password}, {u"email"_s, email},  {u"sex"_s, u"女"_s}};
 }
 
-class WebTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { Server = new TServerProcess(); }
-    static void TearDownTestSuite()
-    {
-        delete Server;
-        Server = nullptr;
-    }
-    static TServerProcess *Server;
-};
-TServerProcess *WebTest::Server = nullptr;
+using WebTest = TSeededServerSuite;
 
 TEST_F(WebTest, EveryAddressTheClientOpensIsAPage)
 {
