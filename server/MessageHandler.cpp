@@ -8,6 +8,7 @@
 #include "ServerLog.h"
 #include "Trim.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QUuid>
 
@@ -89,13 +90,16 @@ void TMessageHandler::HandleFrame(TSessionLink &link, const QByteArray &frame)
         ServerLog::Line(u"%1 dropped a frame that is not a message (%2 bytes)"_s.arg(link.Peer()).arg(frame.size()));
         return;
     }
+    QElapsedTimer timer;
+    timer.start();
     int version = 0;
     if (code == PROTOCOL_LOGIN)
         version = int(ParseBody(text).GetInt(u"version"_s));
     const QString outcome = Dispatch(link, code, bodyText, version);
-    ServerLog::Line(u"%1 %2 %3 %4"_s.arg(link.Peer(), link.UserName.isEmpty() ? u"-"_s : link.UserName)
+    ServerLog::Line(u"%1 %2 %3 %4 (%5 ms)"_s.arg(link.Peer(), link.UserName.isEmpty() ? u"-"_s : link.UserName)
                         .arg(code)
-                        .arg(outcome));
+                        .arg(outcome)
+                        .arg(double(timer.nsecsElapsed()) / 1e6, 0, 'f', 2));
 }
 
 TMessageHandler::THandler TMessageHandler::HandlerFor(int code)

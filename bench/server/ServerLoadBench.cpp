@@ -75,6 +75,11 @@ public:
         if (!FProcess.waitForFinished(15000))
             FProcess.kill();
         FProcess.waitForFinished(2000);
+        const QString keep = qEnvironmentVariable("TALVIK_LOAD_LOG"); // where to keep the server's log
+        if (!keep.isEmpty()) {
+            QFile::remove(keep);
+            QFile::copy(FDir.filePath(u"server.log"_s), keep);
+        }
     }
 
     double PeakMiB() const
