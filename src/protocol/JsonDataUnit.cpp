@@ -56,6 +56,9 @@ bool ParseUserInfo(const QString &AText, TMeInfo *AMeInfo)
     if (!AMeInfo)
         return false;
     const TJsonObject info = TJsonObject::Parse(TJsonObject::Parse(AText).GetStr(u"userinfo"_s));
+    // Anything but a record (null, a number) would otherwise blank the whole profile.
+    if (!info.IsObject())
+        throw EJsonError("userinfo is not a record");
     AMeInfo->SetUsergroup(info.GetStr(u"usergroup"_s));
     AMeInfo->SetID(int(info.GetInt(u"id"_s)));
     AMeInfo->SetLastTime(info.GetStr(u"lasttime"_s));

@@ -11,7 +11,8 @@ bool UnpackProtocol(const QString &AText, int &AProtocol, QString &AData);
 
 // Decoders of the server's reply bodies. Each catches its own errors and returns False, except
 // ParseLoginResult, ParseUserInfo and ParseQuestionRecord, which let EJsonError escape for a body
-// that is not JSON (the message is then dropped without an event).
+// that is not JSON, or a "userinfo" that is no record (the message is then dropped without an
+// event).
 bool ParseLoginResult(const QString &AText, QString &AQuestionDataMd5, QString &AQuestionDataURL, int &AErrorID);
 bool ParseUserInfo(const QString &AText, TMeInfo *AMeInfo);
 bool ParseAnswerResult(const QString &AText, QString &AURL);

@@ -30,12 +30,18 @@ TQivClient::~TQivClient()
 
 void TQivClient::Connect()
 {
+    if (FConnected)
+        DisConnect(); // an open socket is in the workers' hands: it is never reconnected in place
     std::shared_ptr<TcpClient> socket;
+    quint64 connection = 0;
     {
+        // A new connection number from the start: a reader still failing on the previous
+        // connection can then never close this one.
         std::lock_guard<std::mutex> locker(FSocketLock);
         if (!FIdTCPClient)
             FIdTCPClient = std::make_shared<TcpClient>();
         socket = FIdTCPClient;
+        connection = ++FConnection;
     }
     bool connected = false;
     try {
@@ -45,9 +51,7 @@ void TQivClient::Connect()
     }
     {
         std::lock_guard<std::mutex> locker(FSocketLock);
-        connected = connected && FIdTCPClient == socket;
-        if (connected)
-            ++FConnection;
+        connected = connected && FIdTCPClient == socket && FConnection == connection;
         FConnected = connected;
     }
     if (connected)
@@ -74,8 +78,11 @@ bool TQivClient::DisConnectIfCurrent(quint64 connection)
         std::lock_guard<std::mutex> locker(FSocketLock);
         if (connection != FConnection)
             return false; // a newer connection is open: a stale read must not close it
-        FConnected = false;
-        socket = std::move(FIdTCPClient);
+        // Closed already: the object there, if any, is a new connect's, which must be left alone.
+        if (FConnected) {
+            FConnected = false;
+            socket = std::move(FIdTCPClient);
+        }
     }
     if (socket)
         socket->Close();
@@ -85,6 +92,8 @@ bool TQivClient::DisConnectIfCurrent(quint64 connection)
 TQivClient::TSocketRef TQivClient::CurrentSocket() const
 {
     std::lock_guard<std::mutex> locker(FSocketLock);
+    if (!FConnected)
+        return {}; // an object that is closed or still connecting is no worker's to use
     return {FIdTCPClient, FConnection};
 }
 
@@ -134,7 +143,7 @@ void TQivClient::ReceiveThreadEvent(TObject *Sender)
 {
     auto *thread = static_cast<TDataThread *>(Sender);
     const TSocketRef current = CurrentSocket();
-    if (!FConnected || !current.Socket) {
+    if (!current.Socket) {
         thread->Sleep(ClosedPollMs);
         return;
     }

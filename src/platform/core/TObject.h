@@ -30,3 +30,13 @@ private:                                                              \
 public:                                                               \
     const Type &On##Name() const { return FOn##Name; }                \
     void SetOn##Name(Type value) { FOn##Name = std::move(value); }
+
+// Declares a field F<Name> with its plain accessors <Name>() and Set<Name>().
+// The declaration ends in a public section.
+#define TALVIK_PROPERTY(Type, Name)                                   \
+private:                                                              \
+    Type F##Name{};                                                   \
+                                                                      \
+public:                                                               \
+    Type Name() const { return F##Name; }                             \
+    void Set##Name(const Type &value) { F##Name = value; }
