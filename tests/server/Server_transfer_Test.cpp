@@ -1,10 +1,13 @@
 #include "ServerHarness.h"
 
+#include "FileTransferClientUnit.h"
 #include "Json.h"
+#include "MessageBox.h"
 #include "TcpClient.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -100,6 +103,45 @@ TEST(Transfer, AnInterruptedUploadResumesWhereItStopped)
     // The same file announced again is already complete: nothing more to send.
     EXPECT_EQ(second.File(u"notes.bin"_s, file.size()), file.size());
     EXPECT_TRUE(second.End().GetBool(u"success"_s));
+}
+
+// The client's own transfer class picks up an upload another connection left half done.
+TEST(Transfer, TheTransferClientResumesAnUpload)
+{
+    TServerProcess server;
+    QTemporaryDir dir;
+    const QByteArray content = Content(200000);
+    QFile local(dir.filePath(u"report.dat"_s));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.write(content);
+    local.close();
+    {
+        TTransfer interrupted(server.MessagePort());
+        ASSERT_TRUE(interrupted.User(u"lumo482"_s).GetBool(u"allowed"_s)); // the account the client announces
+        ASSERT_EQ(interrupted.File(u"report.dat"_s, content.size()), 0);
+        interrupted.Bytes(content.left(50000));
+    }
+    ASSERT_TRUE(EventuallyLogged(server, u"closed: by the peer"_s));
+
+    QStringList boxes;
+    MessageBox::SetHandler([&](const TMessageBoxCall &call) {
+        boxes << call.Text;
+        return TMsgResult::OK;
+    });
+    TTcpFileTransfer transfer;
+    transfer.SetHost(u"127.0.0.1"_s);
+    transfer.SetPort(server.MessagePort());
+    transfer.SetFileName(local.fileName());
+    transfer.Connect();
+    transfer.TransBegin();
+    MessageBox::SetHandler({});
+
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(TJsonObject::Parse(boxes.first()).GetBool(u"success"_s)) << boxes.first().toStdString();
+    QFile stored(server.DataDir() + u"/uploads/lumo482/report.dat"_s);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(stored.readAll() == content);
+    EXPECT_TRUE(server.Log().contains(u"file report.dat: 50000 of 200000 bytes held"_s));
 }
 
 TEST(Transfer, UnknownUsersAreRefusedInAsciiTheClientCanRead)
