@@ -211,11 +211,16 @@ TMessageServer::~TMessageServer() = default;
 
 asio::ip::tcp::endpoint TMessageServer::Listen(const QString &host, quint16 port)
 {
-    const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(host.toStdString()), port);
-    FAcceptor.open(endpoint.protocol());
-    FAcceptor.set_option(asio::ip::tcp::acceptor::reuse_address(true));
-    FAcceptor.bind(endpoint);
-    FAcceptor.listen(asio::socket_base::max_listen_connections);
+    try {
+        const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(host.toStdString()), port);
+        FAcceptor.open(endpoint.protocol());
+        FAcceptor.set_option(asio::ip::tcp::acceptor::reuse_address(true));
+        FAcceptor.bind(endpoint);
+        FAcceptor.listen(asio::socket_base::max_listen_connections);
+    } catch (const std::system_error &error) {
+        throw std::runtime_error("cannot listen for messages on " + host.toStdString() + ":" + std::to_string(port) + ": "
+                                 + error.code().message());
+    }
     Accept();
     return FAcceptor.local_endpoint();
 }

@@ -28,7 +28,7 @@ public:
                    TLimits limits);
     ~TMessageServer();
 
-    asio::ip::tcp::endpoint Listen(const QString &host, quint16 port); // throws std::system_error
+    asio::ip::tcp::endpoint Listen(const QString &host, quint16 port); // throws std::runtime_error
     void Stop(); // closes the port and every connection
 
 private:

@@ -36,6 +36,12 @@ std::optional<TServerOptions> ParseServerOptions(const QStringList &arguments, Q
             options.Ascii = true;
             continue;
         }
+        static const QStringList valued = {u"--data"_s, u"--listen"_s, u"--http"_s, u"--seed"_s,
+                                           u"--codepage"_s, u"--idle-timeout"_s, u"--log"_s};
+        if (!valued.contains(name)) {
+            error = u"unknown option %1"_s.arg(name);
+            return std::nullopt;
+        }
         if (i + 1 >= arguments.size()) {
             error = u"%1 needs a value"_s.arg(name);
             return std::nullopt;
@@ -54,12 +60,8 @@ std::optional<TServerOptions> ParseServerOptions(const QStringList &arguments, Q
             options.CodePage = value;
         else if (name == u"--idle-timeout"_s)
             ok = (options.IdleSeconds = value.toInt()) > 0;
-        else if (name == u"--log"_s)
+        else
             options.LogFile = value;
-        else {
-            error = u"unknown option %1"_s.arg(name);
-            return std::nullopt;
-        }
         if (!ok) {
             error = u"bad value for %1: %2"_s.arg(name, value);
             return std::nullopt;

@@ -8,6 +8,7 @@
 #include "md5.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <QFileInfo>
 #include <QUrl>
@@ -136,6 +137,12 @@ void TWebServer::Stop()
 void TWebServer::Routes()
 {
     httplib::Server &s = *FServer;
+    // The library's default adds SO_REUSEPORT, which lets a second server share a port that is in
+    // use and take half of its requests; a port that is taken must make Listen fail instead.
+    s.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     s.set_payload_max_length(64 * 1024);
     s.set_logger([](const httplib::Request &req, const httplib::Response &res) {
         ServerLog::Line(u"%1 http %2 %3 %4 %5 bytes"_s.arg(QString::fromStdString(req.remote_addr),

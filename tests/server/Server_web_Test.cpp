@@ -141,3 +141,20 @@ TEST_F(WebTest, PasswordHelpGivesTheSameAnswerForEveryAccount)
     EXPECT_EQ(known.Body, unknown.Body);
 }
 } // namespace
+
+namespace {
+TEST_F(WebTest, APortInUseIsAnErrorNotAShare)
+{
+    QTemporaryDir dir;
+    for (const QString &option : {u"--http"_s, u"--listen"_s}) {
+        const quint16 taken = option == u"--http"_s ? Server->HttpPort() : Server->MessagePort();
+        const QString other = option == u"--http"_s ? u"--listen"_s : u"--http"_s;
+        QProcess second;
+        second.start(TServerProcess::Executable(), {u"--data"_s, dir.path(), option, u"127.0.0.1:%1"_s.arg(taken), other,
+                                                    u"127.0.0.1:0"_s});
+        ASSERT_TRUE(second.waitForFinished(10000)) << option.toStdString();
+        EXPECT_EQ(second.exitCode(), 1) << option.toStdString();
+        EXPECT_TRUE(second.readAllStandardError().contains("cannot listen")) << option.toStdString();
+    }
+}
+} // namespace
