@@ -2,6 +2,7 @@
 
 #include "HtmlText.h"
 #include "PasswordHash.h"
+#include "PubFuns.h"
 #include "Store.h"
 #include "md5.h"
 
@@ -176,7 +177,7 @@ QList<TDraft> Drafts(QRandomGenerator &random)
         TQuestion &q = draft.Question;
         q.TypeId = topic.TypeId;
         q.Title = HtmlText::Escape(title); // plain blanks: the client lists titles as they are
-        q.Content = HtmlText::LikeClient(Pick(random, Openings) + u"\r\n问题是："_s + title + u"\r\n开发环境："_s
+        q.Content = HtmlEncode(Pick(random, Openings) + u"\r\n问题是："_s + title + u"\r\n开发环境："_s
                                          + Pick(random, Environments) + u"\r\n先谢谢各位了！"_s);
         q.NickName = Pick(random, Authors);
         q.Marks = QList<int>{0, 5, 10, 20, 30, 50}.at(random.bounded(6));
@@ -185,7 +186,7 @@ QList<TDraft> Drafts(QRandomGenerator &random)
         q.Date = Stamp(asked);
         const int answers = random.bounded(5);
         for (int a = 0; a < answers; ++a)
-            draft.Answers << HtmlText::LikeClient(Pick(random, random.bounded(3) ? topic.Answers : GenericAnswers));
+            draft.Answers << HtmlEncode(Pick(random, random.bounded(3) ? topic.Answers : GenericAnswers));
         drafts.append(draft);
     }
     std::sort(drafts.begin(), drafts.end(), [](const TDraft &a, const TDraft &b) { return a.Question.Date < b.Question.Date; });

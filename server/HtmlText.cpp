@@ -55,15 +55,3 @@ QString HtmlText::MemberText(const QString &escaped)
     }
     return out;
 }
-
-QString HtmlText::LikeClient(const QString &plain)
-{
-    QString text = plain;
-    text.replace(u'&', u"&amp;"_s)
-        .replace(u'>', u"&gt;"_s)
-        .replace(u'<', u"&lt;"_s)
-        .replace(u'"', u"&quot;"_s)
-        .replace(u' ', u"&nbsp;"_s)
-        .replace(u'\r', u"<br>"_s);
-    return text;
-}

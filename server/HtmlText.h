@@ -10,6 +10,4 @@ QString Escape(const QString &plain);
 // "&quot;", "&nbsp;", "<br>"). Those pass unchanged, numeric character references too; every
 // other "<", ">", "&", quote is escaped, so no markup from one member reaches another's page.
 QString MemberText(const QString &escaped);
-// The escaping the client applies to a typed text (for texts the server writes itself).
-QString LikeClient(const QString &plain);
 } // namespace HtmlText
