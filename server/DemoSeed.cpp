@@ -238,11 +238,6 @@ void AddNotices(TStore &store)
 }
 } // namespace
 
-int DemoSeed::QuestionCount()
-{
-    return Questions;
-}
-
 bool DemoSeed::Seed(TStore &store)
 {
     if (store.FindMember(u"demo"_s))

@@ -7,5 +7,4 @@ class TStore;
 // Seeding a store that already holds the demo member changes nothing.
 namespace DemoSeed {
 bool Seed(TStore &store); // false when the store was seeded before
-int QuestionCount();      // how many questions a seed adds
 } // namespace DemoSeed

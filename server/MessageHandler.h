@@ -50,7 +50,6 @@ public:
     void HandleFrame(TSessionLink &link, const QByteArray &frame);
     void Closed(TSessionLink &link);
     void BroadcastNewNotices(); // notices added by the operator since the last call
-    int LoggedInCount() const { return int(FLoggedIn.size()); }
 
 private:
     // A handler answers the request and returns a few words for the log line.

@@ -41,7 +41,6 @@ public:
     void Stop(); // publishes pending changes, then ends the thread
 
     TPublishedFile Current() const;
-    QString FilePath() const { return FFilePath; }
 
     static void Build(const QString &path, const TPublishSource &source);
 
