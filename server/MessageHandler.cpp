@@ -170,10 +170,20 @@ void TMessageHandler::ReplySuccess(TSessionLink &link, int code, bool success)
     Reply(link, code, SuccessBody(success));
 }
 
+// A copy, because a send can close a connection that reads too slowly, which signs it out.
+std::vector<TSessionLink *> TMessageHandler::Members() const
+{
+    std::vector<TSessionLink *> links;
+    links.reserve(FLoggedIn.size());
+    for (const auto &[memberId, link] : FLoggedIn)
+        links.push_back(link);
+    return links;
+}
+
 void TMessageHandler::Broadcast(int code, const TJsonObject &body)
 {
     const QByteArray frame = FWire.Frame(code, body);
-    for (const auto &[memberId, link] : FLoggedIn)
+    for (TSessionLink *link : Members())
         link->SendFrame(frame);
 }
 
@@ -372,9 +382,10 @@ void TMessageHandler::BroadcastNewNotices()
 {
     for (const TNotice &notice : FStore.NoticesAfter(FLastNoticeId)) {
         FLastNoticeId = notice.Id;
-        for (const auto &[memberId, link] : FLoggedIn)
+        const std::vector<TSessionLink *> members = Members();
+        for (TSessionLink *link : members)
             SendNotice(*link, notice);
-        ServerLog::Line(u"notice %1 sent to %2 members"_s.arg(notice.Id).arg(FLoggedIn.size()));
+        ServerLog::Line(u"notice %1 sent to %2 members"_s.arg(notice.Id).arg(members.size()));
     }
 }
 

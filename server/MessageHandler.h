@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 class TJsonObject;
 class TPublisher;
@@ -59,6 +60,7 @@ private:
     void Reply(TSessionLink &link, int code, const TJsonObject &body);
     void ReplySuccess(TSessionLink &link, int code, bool success);
     void Broadcast(int code, const TJsonObject &body);
+    std::vector<TSessionLink *> Members() const;
     static THandler HandlerFor(int code);
     static bool HasSuccessReply(int code);
 

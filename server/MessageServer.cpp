@@ -38,6 +38,8 @@ public:
     QString Peer() const override { return FPeer; }
     QString LocalHost() const override { return FLocalHost; }
 
+    // Safe from any handler, this session's or another's: the pending read and timer keep the
+    // session alive until their handlers have seen the close.
     void Close(const QString &why)
     {
         if (FClosed)
