@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProtocolDataUnit.h"
+
 #include "Store.h"
 #include "WireText.h"
 
@@ -27,17 +29,6 @@ public:
     QString NickName;
     bool IsManage = false;
     QString LastTime; // the member's previous login, shown in the profile
-};
-
-// Login error identifiers the client knows.
-enum TLoginError : int {
-    LOGIN_OK = 1000000,
-    LOGIN_WRONG_NAME = 1000001,
-    LOGIN_WRONG_PASSWORD = 1000002,
-    LOGIN_ALREADY_IN = 1000003,
-    LOGIN_LOCKED = 1000004,
-    LOGIN_MAINTENANCE = 1000005,
-    LOGIN_VERSION_TOO_OLD = 1000006,
 };
 
 // The message protocol 10000-10010: one call per received frame, on the store's thread. Replies go

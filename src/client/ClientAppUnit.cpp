@@ -109,7 +109,7 @@ void TClientApp::RecLogin(TObject *, const QString &Data)
     QString url;
     if (!ParseLoginResult(Data, md5, url, FLoginErrorid))
         return;
-    if (FLoginErrorid == LOGIN_SUCCESS) {
+    if (FLoginErrorid == LOGIN_OK) {
         MeInfo->SetQuestionDataURL(url);
         MeInfo->SetQuestionDataMd5(md5);
         MeInfo->SetHeartbeatDate(Clock::Now());

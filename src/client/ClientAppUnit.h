@@ -2,6 +2,7 @@
 
 #include "ContentItemUnit.h"
 #include "MessageWindow.h"
+#include "ProtocolDataUnit.h"
 #include "TObject.h"
 
 #include <QString>
@@ -33,9 +34,6 @@ using TOnChagePwdEvent = std::function<void(TObject *Sender, bool ChageResult)>;
 using TOnNoticeEvent = std::function<void(TObject *Sender, int NoticeType, const QString &Title, const QString &Content)>;
 using TOnRequestUploadShareFileEvent =
     std::function<void(TObject *Sender, bool RequestResult, const QString &Guid, const QString &Info)>;
-
-// The login error identifier of a successful login.
-constexpr int LOGIN_SUCCESS = 1000000;
 
 // The client application object: owns the server connection, logs the member in, keeps the
 // profile, decides whether the local question database must be downloaded again, watches the

@@ -21,6 +21,17 @@ enum TProtocolCode : int {
     PROTOCOL_CHAGEPWD = 10010,
 };
 
+// The error identifiers of a login result; every value but LOGIN_OK is a refusal.
+enum TLoginError : int {
+    LOGIN_OK = 1000000,
+    LOGIN_WRONG_NAME = 1000001,
+    LOGIN_WRONG_PASSWORD = 1000002,
+    LOGIN_ALREADY_IN = 1000003,
+    LOGIN_LOCKED = 1000004,
+    LOGIN_MAINTENANCE = 1000005,
+    LOGIN_VERSION_TOO_OLD = 1000006,
+};
+
 // A request to the server. Each request class sets its own code; Data is the complete message
 // text, the body built from the fields and wrapped in the envelope.
 class TBaseProtocolData : public TObject {

@@ -173,7 +173,7 @@ protected:
     {
         FCommunity.SetScript([=](int protocol, const TJsonObject &) -> QStringList {
             if (protocol == 10001)
-                return {Envelope(10001, LoginReply(LOGIN_SUCCESS, md5, url))};
+                return {Envelope(10001, LoginReply(LOGIN_OK, md5, url))};
             if (protocol == 10002)
                 return {Envelope(10002, Profile(isManage))};
             return {};
