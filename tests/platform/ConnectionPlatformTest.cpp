@@ -65,6 +65,9 @@ TEST(AnsiCodePageTest, FollowsAChangeOfNameAndReadsAsciiBytesAsThatCodePageDoes)
     AnsiCodePage::SetName("UTF-16LE"); // a code page whose ASCII bytes are other characters
     EXPECT_EQ(AnsiCodePage::ToUnicode("ab"), QString(QChar(0x6261)));
     EXPECT_EQ(AnsiCodePage::FromUnicode(u"a"_s), QByteArray("a\0", 2));
+    AnsiCodePage::SetName("System"); // the system's own 8-bit code page (UTF-8 here, ANSI on Windows)
+    EXPECT_TRUE(AnsiCodePage::IsAvailable());
+    EXPECT_EQ(AnsiCodePage::ToUnicode(AnsiCodePage::FromUnicode(u"中文"_s)), u"中文"_s);
     AnsiCodePage::SetName({});
     EXPECT_EQ(AnsiCodePage::ToUnicode("ab"), u"ab"_s);
 }

@@ -8,10 +8,25 @@ namespace {
 QMutex nameLock;
 QByteArray chosenName;
 
+// "System" stands for the system's own 8-bit code page: on Windows the ANSI code page.
+const QByteArray SystemName = QByteArrayLiteral("System");
+
 QByteArray DefaultName()
 {
     const QByteArray fromEnvironment = qgetenv("TALVIK_ANSI_CODEPAGE");
-    return fromEnvironment.isEmpty() ? QByteArrayLiteral("GBK") : fromEnvironment;
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+#ifdef Q_OS_WIN
+    return SystemName;
+#else
+    return QByteArrayLiteral("GBK");
+#endif
+}
+
+template <typename Converter>
+Converter Open(const QByteArray &name)
+{
+    return name == SystemName ? Converter(QStringConverter::System) : Converter(name.constData());
 }
 } // namespace
 
@@ -29,7 +44,7 @@ void AnsiCodePage::SetName(const QByteArray &name)
 
 bool AnsiCodePage::IsAvailable()
 {
-    return QStringEncoder(Name().constData()).isValid();
+    return Open<QStringEncoder>(Name()).isValid();
 }
 
 namespace {
@@ -67,7 +82,7 @@ TCachedConverter<Converter> &ThreadConverter()
     thread_local TCachedConverter<Converter> cached;
     const QByteArray wanted = AnsiCodePage::Name();
     if (wanted != cached.Name || !cached.Value.isValid()) {
-        cached.Value = Converter(wanted.constData());
+        cached.Value = Open<Converter>(wanted);
         cached.Name = wanted;
         cached.KeepsAscii = cached.Value.isValid() && KeepsAscii(cached.Value);
     }

@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
-// The system's ANSI code page, both directions. On Windows it is the code page Windows uses for
-// non-Unicode text; elsewhere it is named by one setting (environment variable
-// TALVIK_ANSI_CODEPAGE, or SetName), GBK (CP936) by default. Characters the code page cannot
-// represent become its replacement character "?"; bytes it cannot read become U+FFFD.
+// The system's ANSI code page, both directions, named by one setting (environment variable
+// TALVIK_ANSI_CODEPAGE, or SetName): by default on Windows "System", the code page Windows uses
+// for non-Unicode text, and elsewhere GBK (CP936). Characters the code page cannot represent
+// become its replacement character "?"; bytes it cannot read become U+FFFD, except an incomplete
+// multi-byte sequence at the very end of a text, which is dropped.
 namespace AnsiCodePage {
 QByteArray Name();
 void SetName(const QByteArray &name); // empty restores the default
