@@ -15,6 +15,7 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr int ConnectTimeoutMs = 3000;
 constexpr qint64 ChunkSize = 64 * 1024;
+constexpr qsizetype MaxLineBytes = 1024 * 1024;
 // The user the conversation announces, whatever the User property says.
 const QString TransferUser = u"lumo482"_s;
 
@@ -112,7 +113,11 @@ void TTcpFileTransfer::SendLine(const QString &text)
 QString TTcpFileTransfer::ReadLine()
 {
     QByteArray line;
-    FTcpClient->ReadUntil('\n', line);
+    for (char c; (c = char(FTcpClient->ReadByte())) != '\n';) {
+        if (line.size() >= MaxLineBytes) // a server that never ends its line must not fill the memory
+            throw ETcpError("the transfer server sent an overlong line");
+        line.append(c);
+    }
     if (line.endsWith('\r'))
         line.chop(1);
     return FromAscii(line);

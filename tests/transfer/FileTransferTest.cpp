@@ -3,6 +3,7 @@
 #include "Json.h"
 #include "LoopbackServer.h"
 #include "MessageBox.h"
+#include "TcpClient.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -149,6 +150,13 @@ TEST_F(FileTransferTest, ARefusalShowsTheServersMessage)
         EXPECT_EQ(FBoxes, QStringList{shown}) << reply.toStdString();
         EXPECT_TRUE(PumpUntil([&] { return server.Lines.size() == 1; }, 1000)) << "nothing follows a refusal";
     }
+}
+
+TEST_F(FileTransferTest, AnOverlongAnswerLineEndsTheTransferWithAnError)
+{
+    FServer.Allowed = R"({"allowed":false,"mes":")" + QByteArray(4 << 20, 'x') + R"("})";
+    EXPECT_THROW(Upload(u"a.txt"_s, "abc"), ETcpError) << "a line must not grow without bound";
+    EXPECT_TRUE(FBoxes.isEmpty());
 }
 
 TEST_F(FileTransferTest, AFileTooLargeForTheAnnouncementIsRefusedBeforeAnythingIsSent)
