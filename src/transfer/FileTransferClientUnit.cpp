@@ -24,10 +24,9 @@ enum : int { TRANS_USER = 1, TRANS_END = 2, TRANS_FILEINFO = 3 };
 // Lines are 7-bit ASCII: every other character goes out, and comes in, as a question mark.
 QByteArray ToAscii(const QString &text)
 {
-    QByteArray bytes(text.size(), '?');
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (text.at(i).unicode() < 0x80)
-            bytes[i] = char(text.at(i).unicode());
+    QByteArray bytes;
+    for (const char32_t c : text.toUcs4()) // one mark per character, also beyond the 16-bit range
+        bytes.append(c < 0x80 ? char(c) : '?');
     return bytes;
 }
 
