@@ -15,6 +15,7 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr int ConnectTimeoutMs = 3000;
 constexpr qint64 ChunkSize = 64 * 1024;
+constexpr qsizetype MaxLineBytes = 1024 * 1024;
 // The user the conversation announces, whatever the User property says.
 const QString TransferUser = u"lumo482"_s;
 
@@ -23,10 +24,9 @@ enum : int { TRANS_USER = 1, TRANS_END = 2, TRANS_FILEINFO = 3 };
 // Lines are 7-bit ASCII: every other character goes out, and comes in, as a question mark.
 QByteArray ToAscii(const QString &text)
 {
-    QByteArray bytes(text.size(), '?');
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (text.at(i).unicode() < 0x80)
-            bytes[i] = char(text.at(i).unicode());
+    QByteArray bytes;
+    for (const char32_t c : text.toUcs4()) // one mark per character, also beyond the 16-bit range
+        bytes.append(c < 0x80 ? char(c) : '?');
     return bytes;
 }
 
@@ -112,7 +112,11 @@ void TTcpFileTransfer::SendLine(const QString &text)
 QString TTcpFileTransfer::ReadLine()
 {
     QByteArray line;
-    FTcpClient->ReadUntil('\n', line);
+    for (char c; (c = char(FTcpClient->ReadByte())) != '\n';) {
+        if (line.size() >= MaxLineBytes) // a server that never ends its line must not fill the memory
+            throw ETcpError("the transfer server sent an overlong line");
+        line.append(c);
+    }
     if (line.endsWith('\r'))
         line.chop(1);
     return FromAscii(line);

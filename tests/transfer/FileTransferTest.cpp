@@ -3,6 +3,7 @@
 #include "Json.h"
 #include "LoopbackServer.h"
 #include "MessageBox.h"
+#include "TcpClient.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -123,9 +124,9 @@ TEST_F(FileTransferTest, AnEmptyFileIsAnnouncedWithSizeZeroAndNoBytes)
 
 TEST_F(FileTransferTest, ANameOutsideAsciiIsAnnouncedWithQuestionMarks)
 {
-    Upload(u"报告-1.txt"_s, "abc");
+    Upload(u"报告\U0001F600-1.txt"_s, "abc");
     ASSERT_GE(FServer.Lines.size(), 2);
-    EXPECT_TRUE(FServer.Lines[1].contains(R"(\"filename\":\"??-1.txt\")")) << FServer.Lines[1].toStdString();
+    EXPECT_TRUE(FServer.Lines[1].contains(R"(\"filename\":\"???-1.txt\")")) << FServer.Lines[1].toStdString();
 }
 
 TEST_F(FileTransferTest, ARefusalShowsTheServersMessage)
@@ -149,6 +150,13 @@ TEST_F(FileTransferTest, ARefusalShowsTheServersMessage)
         EXPECT_EQ(FBoxes, QStringList{shown}) << reply.toStdString();
         EXPECT_TRUE(PumpUntil([&] { return server.Lines.size() == 1; }, 1000)) << "nothing follows a refusal";
     }
+}
+
+TEST_F(FileTransferTest, AnOverlongAnswerLineEndsTheTransferWithAnError)
+{
+    FServer.Allowed = R"({"allowed":false,"mes":")" + QByteArray(4 << 20, 'x') + R"("})";
+    EXPECT_THROW(Upload(u"a.txt"_s, "abc"), ETcpError) << "a line must not grow without bound";
+    EXPECT_TRUE(FBoxes.isEmpty());
 }
 
 TEST_F(FileTransferTest, AFileTooLargeForTheAnnouncementIsRefusedBeforeAnythingIsSent)

@@ -79,6 +79,9 @@ void HttpGet(const QString &url, const THttpGetCallbacks &callbacks, int stallSe
 
     CURL *h = handle.get();
     curl_easy_setopt(h, CURLOPT_URL, address.c_str());
+    // The address comes from the server: it must not reach local files or other protocols.
+    if (curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https") != CURLE_OK)
+        throw EHttpError("this libcurl cannot be limited to http and https");
     curl_easy_setopt(h, CURLOPT_PROXY, "");
     curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);

@@ -35,6 +35,12 @@ QString Unquote(QString value)
     return value;
 }
 
+// A value that would not read back as written (blanks at its ends, quotes around it) is quoted.
+QString Stored(const QString &value)
+{
+    return value != value.trimmed() || Unquote(value) != value ? u'"' + value + u'"' : value;
+}
+
 // Walks the lines of one section, calling visit(lineIndex, key, value) for each key line; visit
 // returns false to stop. Returns the index of the section's header, or -1 when it is missing.
 template <typename Visit>
@@ -129,8 +135,11 @@ QStringList IniFile::ReadSection(const QString &section) const
     return keys;
 }
 
-bool IniFile::WriteString(const QString &section, const QString &key, const QString &value)
+bool IniFile::WriteString(const QString &section, const QString &key, const QString &rawValue)
 {
+    if (rawValue.contains(u'\r') || rawValue.contains(u'\n'))
+        return false; // it would end the line and start keys or sections of its own
+    const QString value = Stored(rawValue);
     const TEntry entry = Find(section, key);
     if (entry.Line >= 0) {
         const QString &line = FLines[entry.Line];

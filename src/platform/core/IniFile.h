@@ -20,7 +20,7 @@ public:
     bool ReadBool(const QString &section, const QString &key, bool defaultValue = false) const; // non-zero is true
     QStringList ReadSection(const QString &section) const; // key names in file order
 
-    // Each returns false when the file could not be written.
+    // Each returns false when the file could not be written, or the value holds a line break.
     bool WriteString(const QString &section, const QString &key, const QString &value);
     bool WriteInteger(const QString &section, const QString &key, int value);
     bool WriteBool(const QString &section, const QString &key, bool value); // "1" or "0"

@@ -154,6 +154,15 @@ TEST_F(DownloadTest, AServerThatStopsSendingIsGivenUpAfterTheStallTime)
     EXPECT_EQ(LogEntries(), 1);
 }
 
+TEST_F(DownloadTest, AnAddressThatIsNotHttpIsRefused)
+{
+    FDir.Write(u"private.txt"_s, "not for the server to choose");
+    Download(u"file://"_s + FDir.File(u"private.txt"_s));
+    EXPECT_EQ(FRecorder.Numbers(), (std::vector<unsigned>{WM_DOWNDATA_BEGIN, WM_DOWNDATA_ERROR}));
+    EXPECT_FALSE(QFile::exists(FDir.File(u"Data/TempDataFile.dat"_s)));
+    EXPECT_EQ(LogEntries(), 1);
+}
+
 TEST_F(DownloadTest, ASecondDownloadWhileOneRunsIsRefused)
 {
     std::atomic<bool> release{false};

@@ -37,6 +37,21 @@ TEST(IniFileTest, AWriteChangesOnlyItsLineAndKeepsCommentsAndOrder)
     EXPECT_EQ(IniFile(dir.File(u"a.ini"_s)).ReadString(u"LOGIN"_s, u"USERNAME"_s), u"张三"_s);
 }
 
+TEST(IniFileTest, AValueReadsBackAsWrittenAndALineBreakCannotInjectKeys)
+{
+    TTempProgramDir dir;
+    dir.Write(u"a.ini"_s, "[Server]\r\nhost=h\r\n");
+    IniFile ini(dir.File(u"a.ini"_s));
+    for (const QString &value : {u" padded "_s, u"\"quoted\""_s, u"'single'"_s, u"plain"_s}) {
+        ASSERT_TRUE(ini.WriteString(u"Login"_s, u"PassWord"_s, value));
+        EXPECT_EQ(IniFile(dir.File(u"a.ini"_s)).ReadString(u"Login"_s, u"PassWord"_s), value);
+    }
+    const QByteArray before = dir.Read(u"a.ini"_s);
+    EXPECT_FALSE(ini.WriteString(u"Login"_s, u"UserName"_s, u"x\r\n[Server]\r\nhost=elsewhere"_s));
+    EXPECT_EQ(dir.Read(u"a.ini"_s), before);
+    EXPECT_EQ(IniFile(dir.File(u"a.ini"_s)).ReadString(u"Server"_s, u"host"_s), u"h"_s);
+}
+
 TEST(IniFileTest, AWriteCreatesAMissingFile)
 {
     TTempProgramDir dir;
