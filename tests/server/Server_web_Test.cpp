@@ -128,6 +128,7 @@ TEST_F(WebTest, MembersMarkupIsShownNeverRun)
     EXPECT_FALSE(page.contains(u"<script>alert"_s));
     EXPECT_FALSE(page.contains(u"<img"_s));
     EXPECT_TRUE(page.contains(u"&lt;script&gt;alert(1)&lt;/script&gt;&amp;标题"_s));
+    EXPECT_TRUE(page.contains(u"<title>&lt;script&gt;alert(1)&lt;/script&gt;&amp;标题 - "_s)); // the tab reads as the heading
     EXPECT_TRUE(page.contains(u"&lt;img src=x onerror=alert(1)&gt;第一行<br>\n&lt;b&gt;&nbsp;&#20013;<BR/>&quot;引号&quot;"_s));
     const QString list = QString::fromUtf8(Server->Get(u"/ask/QivQuestionlist.asp?leixing=new"_s).Body);
     EXPECT_FALSE(list.contains(u"<script>alert"_s));
