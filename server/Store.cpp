@@ -405,7 +405,7 @@ void TStore::AddSharedFile(const QString &user, const QString &fileName, qint64 
 namespace {
 const QString SharedFileColumns =
     u"SELECT f.id, f.user, f.filename, f.filesize, COALESCE((SELECT r.depict FROM file_requests r "
-    "WHERE r.filename = f.filename ORDER BY r.id DESC LIMIT 1), ''), f.created FROM shared_files f "_s;
+    "WHERE r.filename = f.filename AND r.user = f.user COLLATE NOCASE ORDER BY r.id DESC LIMIT 1), ''), f.created FROM shared_files f "_s;
 
 TSharedFile ReadSharedFile(const QSqlQuery &r)
 {

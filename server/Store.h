@@ -163,11 +163,11 @@ public:
         Begin();
         try {
             work();
+            Commit();
         } catch (...) {
-            Rollback();
+            Rollback(); // a failed commit leaves the transaction open
             throw;
         }
-        Commit();
     }
 
 private:

@@ -49,6 +49,7 @@ struct TNavItem {
     QString Text;
 };
 
+// A question's title arrives escaped by the member's client; the page's own titles hold no entities.
 QString Layout(const QString &title, const QString &active, const QString &body)
 {
     static const QList<TNavItem> nav = {
@@ -64,7 +65,7 @@ QString Layout(const QString &title, const QString &active, const QString &body)
         links += u"<a href=\""_s + item.Href + (item.Key == active ? u"\" class=\"on\">"_s : u"\">"_s) + item.Text + u"</a>"_s;
     return u"<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>"_s
-           + Escape(title) + u" - Talvik问答知识库</title><style>"_s + Style + u"</style></head><body><header><div class=\"bar\">"
+           + MemberText(title) + u" - Talvik问答知识库</title><style>"_s + Style + u"</style></head><body><header><div class=\"bar\">"
            "<a class=\"brand\" href=\"/\">Talvik问答知识库</a><nav>"_s + links + u"</nav></div></header><main>"_s + body
            + u"</main><footer>Talvik问答知识库 · 程序员的问答社区</footer></body></html>"_s;
 }

@@ -70,7 +70,9 @@ QStringList CheckForm(const QMap<QString, QString> &form)
     const QString user = form.value(u"username"_s).trimmed();
     const QString nick = form.value(u"nickname"_s).trimmed();
     const QString password = form.value(u"password"_s);
-    if (user.size() < 2 || user.size() > 36 || !std::all_of(user.begin(), user.end(), IsUserNameChar))
+    // A leading dot would share the upload folder of the name with "_" in front (SafeName).
+    if (user.size() < 2 || user.size() > 36 || user.startsWith(u'.')
+        || !std::all_of(user.begin(), user.end(), IsUserNameChar))
         errors << u"账号要 2 到 36 个字符，只能用字母、数字、汉字、下划线、点和减号。"_s;
     if (nick.isEmpty() || nick.size() > 20 || !IsPlainName(nick))
         errors << u"昵称要 1 到 20 个字符，不能含有 < > & \" ' \\。"_s;

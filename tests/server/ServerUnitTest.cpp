@@ -4,10 +4,12 @@
 #include "JsonDataUnit.h"
 #include "PasswordHash.h"
 #include "ServerOptions.h"
+#include "Store.h"
 #include "TransferConversation.h"
 #include "WireText.h"
 #include "md5.h"
 
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -156,4 +158,20 @@ TEST(TransferConversation, BytesAndLinesMaySplitAnywhere)
     conversation.Feed("not json\r\n", 10);
     EXPECT_TRUE(conversation.WantsClose());
 }
+// A transaction whose commit fails is rolled back, so the store takes the next one.
+TEST(Store, AFailedCommitLeavesNoTransactionOpen)
+{
+    QTemporaryDir dir;
+    TStore store(dir.path());
+    const QStringList names = QSqlDatabase::connectionNames();
+    ASSERT_EQ(names.size(), 1);
+    QSqlQuery(QSqlDatabase::database(names.first())).exec(u"PRAGMA defer_foreign_keys = ON"_s);
+    TAnswer orphan; // of a question that does not exist: refused only at the commit
+    orphan.QuestionId = 999;
+    orphan.NickName = u"n"_s;
+    orphan.Content = u"c"_s;
+    EXPECT_THROW(store.InTransaction([&] { store.AddAnswer(orphan); }), EStoreError);
+    EXPECT_NO_THROW(store.InTransaction([&] { store.AddNotice(u"t"_s, u"c"_s); }));
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include "FileTransferClientUnit.h"
 #include "Json.h"
 #include "MessageBox.h"
+#include "ProtocolUploadFileUnit.h"
 #include "TcpClient.h"
 
 #include <QDeadlineTimer>
@@ -155,4 +156,27 @@ TEST(Transfer, UnknownUsersAreRefusedInAsciiTheClientCanRead)
         EXPECT_LT(static_cast<unsigned char>(ch), 0x80);
     EXPECT_TRUE(transfer.LastLine.endsWith('\r')) << "lines end in CR LF";
 }
+// A description belongs to the member who asked to upload the file, not to everyone's file of that name.
+TEST(Transfer, AFileShowsOnlyItsOwnUploadersDescription)
+{
+    TServerProcess server;
+    TTestClient client;
+    ASSERT_EQ(client.Login(server.MessagePort(), u"demo"_s, u"demo123"_s), 1000000);
+    TProtocolUploadFile request;
+    request.SetFileName(u"same.txt"_s);
+    request.SetFileSize(2);
+    request.SetDepict(u"演示用户的说明"_s);
+    client.Send(request);
+    ASSERT_TRUE(client.WaitFor(PROTOCOL_UPLOADFILE));
+
+    TTransfer transfer(server.MessagePort());
+    ASSERT_TRUE(transfer.User(u"admin"_s).GetBool(u"allowed"_s));
+    ASSERT_EQ(transfer.File(u"same.txt"_s, 2), 0);
+    transfer.Bytes("ab");
+    ASSERT_TRUE(transfer.End().GetBool(u"success"_s));
+    const QString page = QString::fromUtf8(server.Get(u"/ask/QivShareFile.asp"_s).Body);
+    EXPECT_TRUE(page.contains(u"same.txt"_s));
+    EXPECT_FALSE(page.contains(u"演示用户的说明"_s));
+}
+
 } // namespace

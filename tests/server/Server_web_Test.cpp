@@ -90,6 +90,8 @@ TEST_F(WebTest, RegistrationRefusesBadFormsAndShowsWhy)
         {Registration(u"fresh1"_s, u"演示用户"_s, u"secret1"_s, u"a@b.cn"_s), u"昵称已经有人用了"_s},
         {Registration(u"fresh2"_s, u"短密码"_s, u"12345"_s, u"a@b.cn"_s), u"密码要 6 到 36 个字符"_s},
         {Registration(u"has space"_s, u"空格"_s, u"secret1"_s, u"a@b.cn"_s), u"账号要 2 到 36 个字符"_s},
+        // its upload folder would be "_.x", which member "_.x" already owns
+        {Registration(u".x"_s, u"点开头"_s, u"secret1"_s, u"a@b.cn"_s), u"账号要 2 到 36 个字符"_s},
         {Registration(u"fresh3"_s, u"<b>粗</b>"_s, u"secret1"_s, u"a@b.cn"_s), u"昵称要 1 到 20 个字符"_s},
         {Registration(u"fresh4"_s, u"无邮箱"_s, u"secret1"_s, u"not-an-address"_s), u"请填写正确的邮箱"_s},
         {{{u"username"_s, u"fresh5"_s}, {u"nickname"_s, u"不一样"_s}, {u"password"_s, u"secret1"_s},
@@ -126,6 +128,7 @@ TEST_F(WebTest, MembersMarkupIsShownNeverRun)
     EXPECT_FALSE(page.contains(u"<script>alert"_s));
     EXPECT_FALSE(page.contains(u"<img"_s));
     EXPECT_TRUE(page.contains(u"&lt;script&gt;alert(1)&lt;/script&gt;&amp;标题"_s));
+    EXPECT_TRUE(page.contains(u"<title>&lt;script&gt;alert(1)&lt;/script&gt;&amp;标题 - "_s)); // the tab reads as the heading
     EXPECT_TRUE(page.contains(u"&lt;img src=x onerror=alert(1)&gt;第一行<br>\n&lt;b&gt;&nbsp;&#20013;<BR/>&quot;引号&quot;"_s));
     const QString list = QString::fromUtf8(Server->Get(u"/ask/QivQuestionlist.asp?leixing=new"_s).Body);
     EXPECT_FALSE(list.contains(u"<script>alert"_s));
